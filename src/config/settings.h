@@ -1,0 +1,60 @@
+// The settings store: nine values in an INI file beside the program. Both the
+// display and the dialog read it; only the dialog's OK writes it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/color.h"
+#include "platform/exceptions.h"
+
+namespace orv {
+
+struct TSettings {
+  std::string folder;            // BGIllust/Folder
+  int32_t changeSec = 10;        // BGIllust/ChangeSec
+  bool extend = true;            // BGIllust/Extend
+  bool putFilename = false;      // Filename/PutFilename
+  bool putFullPath = false;      // Filename/PutFullPath
+  bool putExtention = true;      // Filename/PutExtention
+  bool bgColorEnable = false;    // BGColor/Enable
+  TColor bgColor = 0;            // BGColor/Color
+  int32_t drawMode = 0;          // Settings/DrawMode
+};
+
+// The settings file of the running program (its path with ".ini").
+std::string SettingsFilePath();
+// The default folder: the program's own folder.
+std::string DefaultFolder();
+
+// Integer parsing of the settings: decimal with an optional sign, or
+// hexadecimal after "$" (a value of more than two characters starting with
+// "0x" or "0X" counts as "$"); anything else, or a value outside 32 bits,
+// gives def.
+int32_t StrToIntDef(const std::string& text, int32_t def);
+
+// Reads the nine values in their order; missing or unreadable values give the
+// defaults (the folder's default is default_folder). Never fails.
+TSettings ReadSettings(const std::string& ini_path, const std::string& default_folder);
+
+// Replaces the settings file with new content in one step; returns 0 or an
+// errno value. Injected so that a failing write can be tested.
+class ISettingsFileWriter {
+ public:
+  virtual ~ISettingsFileWriter() = default;
+  virtual int Replace(const std::string& path, const std::string& content) = 0;
+};
+
+class ESettingsWriteError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Writes all nine keys in their order into the file's content (other content
+// kept, missing sections and keys appended) and replaces the file once. On
+// failure raises ESettingsWriteError "%s に書き込めません" with the full path,
+// and the file keeps its old content.
+void WriteSettings(const std::string& ini_path, const TSettings& values,
+                   ISettingsFileWriter* writer = nullptr);
+
+}  // namespace orv

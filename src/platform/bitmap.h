@@ -1,0 +1,151 @@
+// TBitmap: a device-independent bitmap that owns its pixels. Rows are stored
+// top row first, each padded to the DIB row size. Pixel layouts are those of a
+// DIB: 24-bit blue, green, red; 32-bit blue, green, red, x; 16-bit 5-6-5;
+// 15-bit 5-5-5 (in 16-bit words); 1, 4 and 8 bits index a palette that always
+// has room for 256 entries (unused ones black).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/color.h"
+#include "platform/pixel_pool.h"
+
+namespace orv {
+
+enum TPixelFormat { pfDevice, pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit, pfCustom };
+
+// Bits each pixel takes in memory (15-bit pixels are 16-bit words; the device
+// format is 32-bit here).
+int StorageBits(TPixelFormat pf);
+bool IsPaletteFormat(TPixelFormat pf);
+TPixelFormat PixelFormatForBits(int bits);  // 1,4,8,15,16,24,32; other values give pf24bit
+
+// The DIB row size: ((width * bits + 7) / 8 + 3) rounded down to a multiple of
+// 4. Returns 0 when the width is negative or the result would not fit.
+size_t DibStride(int64_t width, int bits);
+
+// Largest picture any decoder accepts: 2^28 pixels (2^22 in fuzz builds) and
+// 65,535 pixels a side.
+#ifndef ORV_MAX_PICTURE_PIXELS
+#define ORV_MAX_PICTURE_PIXELS (int64_t(1) << 28)
+#endif
+constexpr int64_t kMaxPicturePixels = ORV_MAX_PICTURE_PIXELS;
+constexpr int64_t kMaxPictureSide = 65535;
+// True when a picture of this size may be allocated.
+bool PictureSizeAllowed(int64_t width, int64_t height);
+
+enum TTransparentMode { tmAuto, tmFixed };
+
+enum TProgressStage { psStarting, psRunning, psEnding };
+
+struct TRect {
+  int Left = 0, Top = 0, Right = 0, Bottom = 0;
+  int Width() const { return Right - Left; }
+  int Height() const { return Bottom - Top; }
+  bool operator==(const TRect&) const = default;
+};
+inline TRect Rect(int l, int t, int r, int b) { return TRect{l, t, r, b}; }
+inline TRect Bounds(int l, int t, int w, int h) { return TRect{l, t, l + w, t + h}; }
+
+using TProgressEvent = std::function<void(void* sender, TProgressStage stage, int percent,
+                                          bool redraw_now, const TRect& r, const std::string& msg)>;
+
+class TBitmap {
+ public:
+  TBitmap() = default;
+  TBitmap(int width, int height, TPixelFormat pf);
+  TBitmap(const TBitmap& other);
+  TBitmap& operator=(const TBitmap& other);
+  TBitmap(TBitmap&& other) noexcept;
+  TBitmap& operator=(TBitmap&& other) noexcept;
+  ~TBitmap() = default;
+
+  // Copies pixels, format, palette and transparency (not the event handlers).
+  void Assign(const TBitmap& other) { *this = other; }
+  // Makes the bitmap empty (0 x 0), keeping its pixel format.
+  void Clear();
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return width_ == 0 || height_ == 0; }
+
+  TPixelFormat PixelFormat() const { return format_; }
+  int BitsPerPixel() const { return StorageBits(format_); }
+  // Converts the pixels to the new format.
+  void SetPixelFormat(TPixelFormat pf);
+
+  // Resizes, keeping the overlapping top-left area; new pixels are zero.
+  // Throws EOutOfMemory for sizes beyond PictureSizeAllowed.
+  void SetSize(int width, int height);
+  void SetWidth(int width) { SetSize(width, height_); }
+  void SetHeight(int height) { SetSize(width_, height); }
+  // Like SetSize on an empty bitmap, but new memory is not cleared: for
+  // decoders that write every row.
+  void Allocate(int width, int height, TPixelFormat pf, bool zero = true);
+
+  size_t Stride() const { return stride_; }
+  uint8_t* ScanLine(int y) { return pixels_.data() + size_t(y) * stride_; }
+  const uint8_t* ScanLine(int y) const { return pixels_.data() + size_t(y) * stride_; }
+  uint8_t* Bits() { return pixels_.data(); }
+  const uint8_t* Bits() const { return pixels_.data(); }
+  size_t ImageSize() const { return stride_ * size_t(height_); }
+
+  // Palette: room for 256 entries; PaletteCount() of them are in use.
+  int PaletteCount() const { return palette_count_; }
+  const TRGBQuad* Palette() const { return palette_.data(); }
+  TRGBQuad* MutablePalette() { return palette_.data(); }
+  void SetPalette(const TRGBQuad* entries, int count);
+  void SetPaletteCount(int count);
+
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool value) { transparent_ = value; }
+  TTransparentMode TransparentMode() const { return transparent_mode_; }
+  void SetTransparentMode(TTransparentMode mode) { transparent_mode_ = mode; }
+  // In auto mode, the colour of the bottom-left pixel.
+  TColor TransparentColor() const;
+  void SetTransparentColor(TColor color);
+  // The transparent colour as plain RGB (a palette-index colour resolved).
+  TColor ResolvedTransparentColor() const;
+
+  // Colour of one pixel (0x00BBGGRR), palette indexes resolved.
+  TColor GetPixel(int x, int y) const;
+  // Stores a colour; palette formats take the nearest palette entry.
+  void SetPixel(int x, int y, TColor color);
+  // Index of the palette entry nearest to a colour (sum of squared differences).
+  int NearestPaletteIndex(TColor color) const;
+  // Resolves a palette-index colour through the palette.
+  TColor ResolveColor(TColor color) const;
+
+  // Change notification (one subscriber) and progress (one subscriber).
+  std::function<void()> OnChange;
+  TProgressEvent OnProgress;
+  void Changed() {
+    if (OnChange) OnChange();
+  }
+
+ private:
+  void CopyFrom(const TBitmap& other);
+
+  int width_ = 0;
+  int height_ = 0;
+  TPixelFormat format_ = pfDevice;
+  size_t stride_ = 0;
+  PixelBlock pixels_;
+  std::array<TRGBQuad, 256> palette_{};
+  int palette_count_ = 0;
+  bool transparent_ = false;
+  TTransparentMode transparent_mode_ = tmAuto;
+  TColor transparent_color_ = clNone;
+};
+
+// Converts count pixels of row y, from column x, into 32-bit blue-green-red-x
+// words (x byte 0xFF). The caller keeps x and count inside the row.
+void ReadRowBGRX(const TBitmap& bmp, int y, int x, int count, uint32_t* out);
+// Stores count 32-bit words into row y from column x in the bitmap's format.
+void WriteRowBGRX(TBitmap& bmp, int y, int x, int count, const uint32_t* in);
+
+}  // namespace orv

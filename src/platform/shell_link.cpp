@@ -1,0 +1,297 @@
+#include "platform/shell_link.h"
+
+#include <dirent.h>
+#include <iconv.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/file_util.h"
+#include "platform/paths.h"
+
+namespace orv {
+
+namespace {
+
+constexpr uint32_t kHasLinkTargetIDList = 0x1;
+constexpr uint32_t kHasLinkInfo = 0x2;
+constexpr uint32_t kHasName = 0x4;
+constexpr uint32_t kHasRelativePath = 0x8;
+constexpr uint32_t kHasWorkingDir = 0x10;
+constexpr uint32_t kHasArguments = 0x20;
+constexpr uint32_t kHasIconLocation = 0x40;
+constexpr uint32_t kIsUnicode = 0x80;
+constexpr uint32_t kForceNoLinkInfo = 0x100;
+
+constexpr uint8_t kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
+// Every read goes through this: it fails, rather than reads, past the end.
+class Reader {
+ public:
+  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  bool U16(uint16_t* v) {
+    if (!Has(2)) return false;
+    *v = uint16_t(data_[pos_] | (data_[pos_ + 1] << 8));
+    pos_ += 2;
+    return true;
+  }
+  bool U32(uint32_t* v) {
+    if (!Has(4)) return false;
+    *v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) | (uint32_t(data_[pos_ + 2]) << 16) |
+         (uint32_t(data_[pos_ + 3]) << 24);
+    pos_ += 4;
+    return true;
+  }
+  bool Skip(size_t n) {
+    if (!Has(n)) return false;
+    pos_ += n;
+    return true;
+  }
+  bool Bytes(size_t n, const uint8_t** p) {
+    if (!Has(n)) return false;
+    *p = data_ + pos_;
+    pos_ += n;
+    return true;
+  }
+  size_t pos() const { return pos_; }
+  bool Has(size_t n) const { return n <= size_ - pos_; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+void AppendUtf8(std::string& out, uint32_t cp) {
+  if (cp < 0x80) {
+    out += char(cp);
+  } else if (cp < 0x800) {
+    out += char(0xC0 | (cp >> 6));
+    out += char(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += char(0xE0 | (cp >> 12));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  } else {
+    out += char(0xF0 | (cp >> 18));
+    out += char(0x80 | ((cp >> 12) & 0x3F));
+    out += char(0x80 | ((cp >> 6) & 0x3F));
+    out += char(0x80 | (cp & 0x3F));
+  }
+}
+
+// UTF-16LE code units to UTF-8; false on an unpaired surrogate.
+bool Utf16ToUtf8(const uint8_t* p, size_t units, std::string* out) {
+  out->clear();
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t u = p[2 * i] | (p[2 * i + 1] << 8);
+    if (u >= 0xD800 && u <= 0xDBFF) {
+      if (i + 1 >= units) return false;
+      uint32_t lo = p[2 * i + 2] | (p[2 * i + 3] << 8);
+      if (lo < 0xDC00 || lo > 0xDFFF) return false;
+      u = 0x10000 + ((u - 0xD800) << 10) + (lo - 0xDC00);
+      ++i;
+    } else if (u >= 0xDC00 && u <= 0xDFFF) {
+      return false;
+    }
+    AppendUtf8(*out, u);
+  }
+  return true;
+}
+
+// Shortcuts made on Japanese Windows store ANSI strings in code page 932.
+bool AnsiToUtf8(const uint8_t* p, size_t n, std::string* out) {
+  out->clear();
+  bool ascii = true;
+  for (size_t i = 0; i < n; ++i) ascii = ascii && p[i] < 0x80;
+  if (ascii) {
+    out->assign(reinterpret_cast<const char*>(p), n);
+    return true;
+  }
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  if (cd == iconv_t(-1)) return false;
+  std::vector<char> in(p, p + n);
+  std::vector<char> buf(n * 3 + 4);
+  char* ip = in.data();
+  size_t il = n;
+  char* op = buf.data();
+  size_t ol = buf.size();
+  size_t r = iconv(cd, &ip, &il, &op, &ol);
+  iconv_close(cd);
+  if (r == size_t(-1) || il != 0) return false;
+  out->assign(buf.data(), size_t(op - buf.data()));
+  return true;
+}
+
+// A NUL-terminated string at offset within [base, base + limit).
+bool CString(const uint8_t* base, size_t limit, uint32_t offset, bool wide, std::string* out) {
+  if (offset >= limit) return false;
+  const uint8_t* p = base + offset;
+  size_t avail = limit - offset;
+  if (wide) {
+    size_t units = 0;
+    while (2 * units + 1 < avail && (p[2 * units] | p[2 * units + 1]) != 0) ++units;
+    if (2 * units + 1 >= avail) return false;
+    return Utf16ToUtf8(p, units, out);
+  }
+  const void* nul = std::memchr(p, 0, avail);
+  if (!nul) return false;
+  return AnsiToUtf8(p, size_t(static_cast<const uint8_t*>(nul) - p), out);
+}
+
+}  // namespace
+
+bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
+  *out = ShellLinkData{};
+  Reader r(data, size);
+  uint32_t header_size = 0, flags = 0;
+  const uint8_t* clsid = nullptr;
+  if (!r.U32(&header_size) || header_size != 0x4C) return false;
+  if (!r.Bytes(16, &clsid) || std::memcmp(clsid, kLinkClsid, 16) != 0) return false;
+  if (!r.U32(&flags)) return false;
+  if (!r.Skip(0x4C - 24)) return false;
+  out->flags = flags;
+
+  if (flags & kHasLinkTargetIDList) {
+    uint16_t idlist = 0;
+    if (!r.U16(&idlist) || !r.Skip(idlist)) return false;
+  }
+
+  if ((flags & kHasLinkInfo) && !(flags & kForceNoLinkInfo)) {
+    size_t start = r.pos();
+    uint32_t li_size = 0, li_header = 0, li_flags = 0, volume = 0, local = 0, net = 0, suffix = 0;
+    if (!r.U32(&li_size) || li_size < 0x1C || !r.U32(&li_header) || !r.U32(&li_flags) ||
+        !r.U32(&volume) || !r.U32(&local) || !r.U32(&net) || !r.U32(&suffix))
+      return false;
+    uint32_t local_w = 0, suffix_w = 0;
+    if (li_header >= 0x24 && (!r.U32(&local_w) || !r.U32(&suffix_w))) return false;
+    size_t used = r.pos() - start;
+    if (li_size < used) return false;
+    if (!r.Skip(li_size - used)) return false;
+    const uint8_t* block = data + start;  // li_size bytes, all inside data
+    if (li_flags & 0x1) {
+      std::string s;
+      if (local_w && CString(block, li_size, local_w, true, &s))
+        out->local_base_path = s;
+      else if (CString(block, li_size, local, false, &s))
+        out->local_base_path = s;
+    }
+    if (li_flags & 0x2) {
+      // CommonNetworkRelativeLink: size, flags, NetNameOffset, ... relative to its own start.
+      if (uint64_t(net) + 20 <= li_size && net >= 0x1C) {
+        const uint8_t* cnrl = block + net;
+        uint32_t cnrl_size = uint32_t(cnrl[0] | (cnrl[1] << 8) | (cnrl[2] << 16) | (uint32_t(cnrl[3]) << 24));
+        uint32_t name_off = uint32_t(cnrl[8] | (cnrl[9] << 8) | (cnrl[10] << 16) | (uint32_t(cnrl[11]) << 24));
+        if (cnrl_size <= li_size - net) {
+          std::string s;
+          if (CString(cnrl, cnrl_size, name_off, false, &s)) out->net_name = s;
+        }
+      }
+    }
+    std::string s;
+    if (suffix_w && CString(block, li_size, suffix_w, true, &s))
+      out->common_path_suffix = s;
+    else if (suffix && CString(block, li_size, suffix, false, &s))
+      out->common_path_suffix = s;
+  }
+
+  const bool wide = flags & kIsUnicode;
+  std::string* fields[] = {&out->name, &out->relative_path, &out->working_dir, &out->arguments,
+                           &out->icon_location};
+  const uint32_t bits[] = {kHasName, kHasRelativePath, kHasWorkingDir, kHasArguments,
+                           kHasIconLocation};
+  for (int i = 0; i < 5; ++i) {
+    if (!(flags & bits[i])) continue;
+    uint16_t count = 0;
+    const uint8_t* p = nullptr;
+    if (!r.U16(&count) || !r.Bytes(size_t(count) * (wide ? 2 : 1), &p)) return false;
+    bool ok = wide ? Utf16ToUtf8(p, count, fields[i]) : AnsiToUtf8(p, count, fields[i]);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+std::string MapWindowsPath(const std::string& path) {
+  if (path.empty()) return {};
+  std::string p = path;
+  for (auto& c : p)
+    if (c == '\\') c = '/';
+  if (p[0] == '/' && !(p.size() > 1 && p[1] == '/')) return p;
+  if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':') {
+    std::string rest = p.substr(2);
+    return rest.empty() || rest[0] != '/' ? "/" + rest : rest;
+  }
+  return {};
+}
+
+std::string ResolveShortcut(const std::string& link_path) {
+  std::string bytes;
+  if (!FileExists(link_path) || !ReadWholeFile(link_path, &bytes)) return {};
+  ShellLinkData link;
+  if (!ParseShellLink(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &link)) return {};
+  if (!link.relative_path.empty()) {
+    std::string rel = link.relative_path;
+    for (auto& c : rel)
+      if (c == '\\') c = '/';
+    if (rel[0] != '/') {
+      std::string candidate = ExpandFileName(IncludeTrailingSeparator(FolderOf(ExpandFileName(link_path))) + rel);
+      if (!GetTruePath(candidate, true).empty()) return candidate;
+    }
+  }
+  std::string base = link.local_base_path;
+  if (base.empty()) return {};
+  if (!link.common_path_suffix.empty()) {
+    if (base.back() != '\\' && base.back() != '/') base += '\\';
+    base += link.common_path_suffix;
+  }
+  return MapWindowsPath(base);
+}
+
+namespace {
+
+// Name of an entry of dir that equals name, exactly or else without regard to case.
+bool FindStoredName(const std::string& dir, const std::string& name, std::string* stored) {
+  struct stat st;
+  std::string exact = IncludeTrailingSeparator(dir) + name;
+  if (::lstat(exact.c_str(), &st) == 0) {
+    *stored = name;
+    return true;
+  }
+  DIR* d = ::opendir(dir.c_str());
+  if (!d) return false;
+  const std::string want = AsciiLower(name);
+  bool found = false;
+  while (dirent* e = ::readdir(d)) {
+    if (AsciiLower(e->d_name) == want) {
+      *stored = e->d_name;
+      found = true;
+      break;
+    }
+  }
+  ::closedir(d);
+  return found;
+}
+
+}  // namespace
+
+std::string GetTruePath(const std::string& path, bool allow_directory) {
+  if (path.empty()) return {};
+  std::string full = ExpandFileName(path);
+  std::string out = "/";
+  size_t i = 1;
+  while (i < full.size()) {
+    size_t j = full.find('/', i);
+    if (j == std::string::npos) j = full.size();
+    std::string stored;
+    if (!FindStoredName(out, full.substr(i, j - i), &stored)) return {};
+    out = IncludeTrailingSeparator(out) + stored;
+    i = j + 1;
+  }
+  if (FileExists(out)) return out;
+  if (allow_directory && DirectoryExists(out)) return out;
+  return {};
+}
+
+}  // namespace orv

@@ -1,0 +1,8 @@
+#include "png/png_graphic.h"
+
+namespace orv {
+
+// Placeholder until the PNG codec lands.
+void RegisterPNGFormat() {}
+
+}  // namespace orv

@@ -1,0 +1,182 @@
+#include "support/test_support.h"
+
+#include <iconv.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace orv::test {
+
+TempDir::TempDir() {
+  std::string base = std::filesystem::temp_directory_path().string() + "/orv_test_XXXXXX";
+  std::vector<char> buf(base.begin(), base.end());
+  buf.push_back('\0');
+  if (!::mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = buf.data();
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  // Restore write permission on anything a test made read-only, then remove.
+  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+       it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+  }
+  std::filesystem::remove_all(path_, ec);
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& content) {
+  WriteFile(path, std::string(content.begin(), content.end()));
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::string s = ReadFile(path);
+  return std::vector<uint8_t>(s.begin(), s.end());
+}
+
+std::string DataPath(const std::string& relative) {
+  const char* dir = std::getenv("ORV_TEST_DATA");
+  return std::string(dir ? dir : "tests/data") + "/" + relative;
+}
+
+namespace {
+
+void Put16(std::vector<uint8_t>& v, uint32_t x) {
+  v.push_back(uint8_t(x));
+  v.push_back(uint8_t(x >> 8));
+}
+void Put32(std::vector<uint8_t>& v, uint32_t x) {
+  Put16(v, x & 0xFFFF);
+  Put16(v, x >> 16);
+}
+
+std::vector<uint8_t> Utf16(const std::string& s) {
+  std::vector<uint8_t> out;
+  for (size_t i = 0; i < s.size();) {
+    uint32_t c = uint8_t(s[i]);
+    int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    uint32_t cp = n == 1 ? c : n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
+    for (int k = 1; k < n && i + size_t(k) < s.size(); ++k) cp = (cp << 6) | (uint8_t(s[i + size_t(k)]) & 0x3F);
+    i += size_t(n);
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      Put16(out, 0xD800 + (cp >> 10));
+      Put16(out, 0xDC00 + (cp & 0x3FF));
+    } else {
+      Put16(out, cp);
+    }
+  }
+  return out;
+}
+
+std::string ToCp932(const std::string& utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  std::string in = utf8;
+  std::string out(in.size() * 2 + 4, '\0');
+  char* ip = in.data();
+  size_t il = in.size();
+  char* op = out.data();
+  size_t ol = out.size();
+  iconv(cd, &ip, &il, &op, &ol);
+  iconv_close(cd);
+  out.resize(out.size() - ol);
+  return out;
+}
+
+}  // namespace
+
+std::vector<uint8_t> BuildShellLink(const ShellLinkSpec& spec) {
+  std::vector<uint8_t> v;
+  uint32_t flags = 0;
+  if (spec.with_id_list) flags |= 0x1;
+  if (!spec.local_base_path.empty()) flags |= 0x2;
+  if (!spec.relative_path.empty()) flags |= 0x8;
+  if (spec.unicode) flags |= 0x80;
+  Put32(v, 0x4C);
+  const uint8_t clsid[16] = {0x01, 0x14, 0x02, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+  v.insert(v.end(), clsid, clsid + 16);
+  Put32(v, flags);
+  v.resize(0x4C, 0);
+  if (spec.with_id_list) {
+    Put16(v, 4);  // an ID list holding only its terminator, plus two junk bytes
+    Put16(v, 0);
+    Put16(v, 0);
+  }
+  auto ansi = [&](const std::string& s) { return spec.ansi_cp932 ? ToCp932(s) : s; };
+  if (!spec.local_base_path.empty()) {
+    std::string local = ansi(spec.local_base_path);
+    std::string suffix = ansi(spec.common_path_suffix);
+    std::vector<uint8_t> volume = {0x10, 0, 0, 0, 3, 0, 0, 0, 0x12, 0x34, 0x56, 0x78, 0x10, 0, 0, 0, 0};
+    bool wide = spec.unicode;
+    uint32_t header = wide ? 0x24 : 0x1C;
+    uint32_t vol_off = header;
+    uint32_t local_off = vol_off + uint32_t(volume.size());
+    uint32_t suffix_off = local_off + uint32_t(local.size()) + 1;
+    uint32_t local_w_off = suffix_off + uint32_t(suffix.size()) + 1;
+    std::vector<uint8_t> lw = Utf16(spec.local_base_path), sw = Utf16(spec.common_path_suffix);
+    uint32_t suffix_w_off = local_w_off + uint32_t(lw.size()) + 2;
+    uint32_t size = wide ? suffix_w_off + uint32_t(sw.size()) + 2 : local_w_off;
+    Put32(v, size);
+    Put32(v, header);
+    Put32(v, 1);
+    Put32(v, vol_off);
+    Put32(v, local_off);
+    Put32(v, 0);
+    Put32(v, suffix_off);
+    if (wide) {
+      Put32(v, local_w_off);
+      Put32(v, suffix_w_off);
+    }
+    v.insert(v.end(), volume.begin(), volume.end());
+    v.insert(v.end(), local.begin(), local.end());
+    v.push_back(0);
+    v.insert(v.end(), suffix.begin(), suffix.end());
+    v.push_back(0);
+    if (wide) {
+      v.insert(v.end(), lw.begin(), lw.end());
+      Put16(v, 0);
+      v.insert(v.end(), sw.begin(), sw.end());
+      Put16(v, 0);
+    }
+  }
+  if (!spec.relative_path.empty()) {
+    if (spec.unicode) {
+      std::vector<uint8_t> w = Utf16(spec.relative_path);
+      Put16(v, uint32_t(w.size() / 2));
+      v.insert(v.end(), w.begin(), w.end());
+    } else {
+      std::string a = ansi(spec.relative_path);
+      Put16(v, uint32_t(a.size()));
+      v.insert(v.end(), a.begin(), a.end());
+    }
+  }
+  Put32(v, 0);  // terminal block
+  return v;
+}
+
+std::vector<int32_t> Colors(const TBitmap& bmp) {
+  std::vector<int32_t> out;
+  for (int y = 0; y < bmp.Height(); ++y)
+    for (int x = 0; x < bmp.Width(); ++x) out.push_back(bmp.GetPixel(x, y));
+  return out;
+}
+
+}  // namespace orv::test
