@@ -1,0 +1,33 @@
+// The entry: the instance guard, the application's title, and the mode the
+// command line asks for.
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/formats.h"
+#include "app/process_command_line.h"
+#include "platform/gui/application.h"
+#include "platform/instance_mark.h"
+
+namespace {
+constexpr const char* kInstanceMark = "Mutex_of_tobrinel";
+}
+
+int main(int argc, char** argv) {
+  orv::RegisterPictureFormats();
+  std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+  const std::string first = args.empty() ? std::string() : args[0];
+
+  // Another copy runs: end silently, unless asked to change the password.
+  if (orv::InstanceMarkHeld(kInstanceMark) && !orv::IsPasswordRequest(first)) return 0;
+
+  orv::InstanceMark mark;  // held for the life of the process
+  mark.Create(kInstanceMark);
+
+  orv::TApplication& app = orv::TApplication::Instance();
+  app.Initialize(argc, argv);
+  app.SetTitle("Orvanne");
+  orv::ProcessCommandLine(args);
+  app.Finalize();
+  return 0;
+}

@@ -1,0 +1,79 @@
+#include "app/process_command_line.h"
+
+#include <QApplication>
+
+#include "app/command_line.h"
+#include "config/config_form.h"
+#include "display/main_form.h"
+#include "platform/gui/application.h"
+#include "platform/gui/foreign_window.h"
+
+namespace orv {
+
+namespace {
+bool g_hide_taskbar = false;
+
+int RunMainForm(QWidget* form) {
+  TApplication& app = TApplication::Instance();
+  form->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(form, &QObject::destroyed, qApp, [] { TApplication::Instance().Terminate(); });
+  app.SetMainForm(form);
+  int rc = app.Run();
+  app.SetMainForm(nullptr);
+  return rc;
+}
+}  // namespace
+
+void HideTaskbarButton() { g_hide_taskbar = true; }
+bool TaskbarButtonHidden() { return g_hide_taskbar; }
+
+void ProcessCommandLine(const std::vector<std::string>& args) {
+  switch (ParseRunMode(args.empty() ? std::string() : args[0])) {
+    case TRunMode::kFullScreen: RunFullScreen(); break;
+    case TRunMode::kPreview: RunPreview(args); break;
+    case TRunMode::kConfig: RunConfig(); break;
+    case TRunMode::kNone: break;
+  }
+}
+
+void RunFullScreen() {
+  HideTaskbarButton();
+  auto* form = new TfrmMain;
+  form->isPreview = false;
+  form->ShowFullScreen();
+  RunMainForm(form);
+}
+
+void RunPreview(const std::vector<std::string>& args) {
+  long long handle = PreviewHandle(args);
+  if (handle == 0) {
+    ShowMessageBox(nullptr, "ウィンドハンドルが指定されていません", "スクリーンセーバー", MsgIcon::kExclamation);
+    return;
+  }
+  // An id that names no window would leave an invisible process holding the
+  // instance mark forever: end at once.
+  unsigned long id = static_cast<unsigned long>(static_cast<uint32_t>(handle));
+  if (!ForeignWindowExists(id)) return;
+  HideTaskbarButton();
+  auto* form = new TfrmMain;
+  form->isPreview = true;
+  if (!EmbedInForeignWindow(form, id)) {
+    delete form;
+    return;
+  }
+  auto* watcher = new ForeignWindowWatcher(id, form);
+  QObject::connect(watcher, &ForeignWindowWatcher::resized, form,
+                   [form](int w, int h) { form->resize(w, h); });
+  QObject::connect(watcher, &ForeignWindowWatcher::hostDestroyed, qApp,
+                   [] { TApplication::Instance().Terminate(); });
+  form->ShowInHost();
+  RunMainForm(form);
+}
+
+void RunConfig() {
+  auto* form = new TfrmConfig;
+  form->show();
+  RunMainForm(form);
+}
+
+}  // namespace orv

@@ -1,0 +1,61 @@
+// The application object: title, start-up of Qt, the general error handler
+// and message boxes.
+#pragma once
+
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace orv {
+
+// Message box icons and buttons as the forms use them.
+enum class MsgIcon { kNone, kInformation, kExclamation, kError };
+
+struct MessageBoxRequest {
+  QWidget* owner;
+  std::string text;
+  std::string caption;
+  MsgIcon icon;
+};
+
+// Shows a modal message box with an OK button. Tests may install a hook that
+// answers instead of a real box.
+void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption, MsgIcon icon);
+void SetMessageBoxHook(std::function<void(const MessageBoxRequest&)> hook);
+
+class TApplication {
+ public:
+  static TApplication& Instance();
+
+  // Creates the QApplication (once) and installs what every mode needs: the
+  // font substitution for the Japanese face, Qt's own Japanese texts, the
+  // GUI-thread queue for worker threads, and the screen depth.
+  void Initialize(int& argc, char** argv);
+  bool Initialized() const;
+  // Frees the forms and the QApplication before the process ends.
+  void Finalize();
+
+  const std::string& Title() const { return title_; }
+  void SetTitle(const std::string& title);
+
+  // The general error handler: the message in a box with an error icon, the
+  // title as caption and a "." appended.
+  void ShowException(const std::string& message);
+  // Runs the message loop until Terminate or the main form closes.
+  int Run();
+  void Terminate();
+
+  // The form whose closing ends the message loop.
+  void SetMainForm(QWidget* form);
+  QWidget* MainForm() const { return main_form_; }
+
+ private:
+  std::string title_;
+  QWidget* main_form_ = nullptr;
+};
+
+// The message the error handler shows for an exception's text.
+std::string ExceptionMessageText(const std::string& message);
+
+}  // namespace orv

@@ -1,0 +1,41 @@
+// The drawing operations that go through QtGui: halftone-quality stretching
+// and text, on top of the Qt-free TCanvas.
+#pragma once
+
+#include <string>
+
+#include "platform/canvas.h"
+
+namespace orv {
+
+// The face every form and surface asks for; fontconfig gives a Japanese face
+// for it through the substitution installed at start-up.
+extern const char* const kDefaultFontName;
+
+struct TFont {
+  std::string Name = kDefaultFontName;
+  int Size = 9;  // points, at a fixed 96 dots per inch (12 pt is 16 px)
+  bool Bold = false;
+  TColor Color = clBlack;
+};
+
+class TGuiCanvas : public TCanvas {
+ public:
+  explicit TGuiCanvas(TBitmap& bitmap) : TCanvas(bitmap) {}
+
+  TFont Font;
+
+  // Text with its top-left corner at (x, y); a clear brush draws no background box.
+  void TextOut(int x, int y, const std::string& text);
+  int TextWidth(const std::string& text) const;
+  int TextHeight(const std::string& text) const;
+
+  // Area-averaging downscale / smooth upscale of all of src into r. Every
+  // pixel is copied: transparency is not looked at.
+  void HalftoneStretchDraw(const TRect& r, const TBitmap& src);
+};
+
+// Halftone stretch as a free function (used by TGuiCanvas).
+void HalftoneStretch(TBitmap& dst, const TRect& r, const TBitmap& src);
+
+}  // namespace orv

@@ -1,0 +1,7 @@
+#include "platform/gui/version.h"
+
+namespace orv {
+
+const char* FileVersion() { return ORV_FILE_VERSION; }
+
+}  // namespace orv
