@@ -106,9 +106,10 @@ void TMemoryStream::SaveToFile(const std::string& path) {
 }
 
 TFileStream::TFileStream(const std::string& path, TFileMode mode) : path_(path) {
+  // Non-blocking open, so that a FIFO cannot hang us before the check below.
   int flags = O_CLOEXEC;
   switch (mode) {
-    case fmOpenRead: flags |= O_RDONLY; break;
+    case fmOpenRead: flags |= O_RDONLY | O_NONBLOCK; break;
     case fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
     case fmOpenReadWrite: flags |= O_RDWR; break;
   }
@@ -124,6 +125,7 @@ TFileStream::TFileStream(const std::string& path, TFileMode mode) : path_(path) 
       fd_ = -1;
       throw EFOpenError::ForPath(path);
     }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
   }
 }
 
