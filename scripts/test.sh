@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the normal build (GCC) and the
+# Qt-free code again under AddressSanitizer and UBSan.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/deps.sh test || exit 1
+
+jobs=${ORV_JOBS:-2}
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --build build -j"$jobs" || exit 1
+cmake -S . -B build-asan -DORV_QT_FREE_ONLY=ON -DORV_SANITIZE=ON -DORV_BUILD_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --build build-asan -j"$jobs" || exit 1
+
+# Tests start their own X servers; the instance mark goes to a private folder.
+export XDG_RUNTIME_DIR=$(mktemp -d)
+chmod 700 "$XDG_RUNTIME_DIR"
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+
+status=0
+echo "== Tests (build/)"
+ctest --test-dir build -j"$jobs" --output-on-failure --timeout 300 || status=1
+echo "== Qt-free tests under AddressSanitizer and UBSan (build-asan/)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --test-dir build-asan -j"$jobs" --output-on-failure --timeout 600 || status=1
+exit $status
