@@ -105,6 +105,24 @@ TEST_F(DialogFolderTest, MessageLoopCannotStartASecondCheck) {
   ExpectReportedAndRestored();
 }
 
+TEST_F(DialogFolderTest, SwitchingWindowsNeitherLeavesNorEntersTheField) {
+  OpenWithMissingFolder();
+  QWidget other;
+  auto* edit = new QLineEdit(&other);
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  edit->setFocus();
+  EXPECT_EQ(QApplication::focusWidget(), edit);
+  form_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form_));
+  EXPECT_EQ(FocusName(), QString::fromLatin1("edtIllustFolder"));
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(form_->SavedFolder(), dir_.path());  // not the missing folder typed since
+  Get("btnOK")->setFocus(Qt::TabFocusReason);
+  ExpectReportedAndRestored();
+}
+
 TEST_F(DialogFolderTest, EnterInTheFieldSavesAMissingFolderWithoutAQuestion) {
   OpenWithMissingFolder();
   Key(Qt::Key_Return);

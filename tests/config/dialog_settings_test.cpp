@@ -165,7 +165,7 @@ TEST_F(DialogSettingsTest, FailedWriteIsReportedAndTheDialogStaysOpen) {
     EXPECT_EQ(messages_[0].text, IniPath() + " に書き込めません.");
     EXPECT_EQ(messages_[0].caption, "Orvanne");
     EXPECT_EQ(messages_[0].icon, MsgIcon::kError);
-    EXPECT_FALSE(Gone());
+    ASSERT_FALSE(Gone());
     EXPECT_TRUE(form_->isVisible());
     EXPECT_TRUE(icon_steps_.empty());
     EXPECT_EQ(ReadFile(IniPath()), old);
