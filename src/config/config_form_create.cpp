@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include "config/config_form.h"
 #include "config/config_rules.h"
@@ -69,6 +70,9 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
   setFixedSize(kClientWidth, kClientHeight);
+  // Centred on the whole screen; Qt's own placement of dialogs guesses a
+  // frame where there may be none.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
   setFont(FontOfHeight(12));
   setWindowIcon(ApplicationIcon());
   KeepStockDialogStateInMemory();

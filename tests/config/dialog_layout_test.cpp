@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QRadioButton>
 #include <QTest>
 
@@ -99,6 +100,8 @@ TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1("Orvanne"));
   EXPECT_EQ(form_->size(), QSize(444, 542));
   EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
+  // Centred on the screen, within the width of a window frame.
+  EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
   const Qt::WindowFlags flags = form_->windowFlags();
   EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
   EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));

@@ -97,6 +97,9 @@ TEST_F(DialogE2ETest, ShowsJapaneseLabelsAndSavesWhatTheUserChanges) {
   StartDialog();
   EXPECT_EQ(origin_.width, 444);
   EXPECT_EQ(origin_.height, 542);
+  // Centred on the 1920 x 1080 screen (there is no window frame here).
+  EXPECT_EQ(origin_.x, (1920 - 444) / 2);
+  EXPECT_EQ(origin_.y, (1080 - 542) / 2);
   const PpmImage shot = SettledScreenshot("dialog");
   SaveArtifact(shot.Crop({origin_.x, origin_.y, origin_.width, origin_.height}), "dialog_window");
   for (const auto& label : kJapaneseLabels) {
