@@ -7,7 +7,7 @@ set -euo pipefail
 
 what=${1:-run}
 pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n zlib1g-dev libjpeg62-turbo-dev
-      libxcb1-dev libgtest-dev fonts-ipafont-gothic xvfb imagemagick)
+      libxcb1-dev libgtest-dev fonts-ipafont-gothic fonts-dejavu-core xvfb imagemagick)
 if [[ $what == test || $what == fuzz ]]; then
   pkgs+=(libbenchmark-dev xdotool x11-apps libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs)
 fi

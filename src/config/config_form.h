@@ -1,18 +1,131 @@
-// TfrmConfig: the configuration dialog.
+// TfrmConfig: the configuration dialog. It shows the program's name and
+// version, edits the nine settings and writes them all on OK.
 #pragma once
 
-#include <QWidget>
+#include <QColor>
+#include <QDialog>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "config/settings.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QUrl;
 
 namespace orv {
 
-class TfrmConfig : public QWidget {
+class TColorSwatch;
+class TGroupFrame;
+class TImage;
+class TRadioGroup;
+class TUpDown;
+
+// The colour chooser component: Qt's colour dialog with custom colours that
+// belong to this component and live as long as it does.
+class TColorDialog {
+ public:
+  TColorDialog();
+  // Runs the chooser modally; false when the user cancels.
+  bool Execute(QWidget* owner, const QColor& initial, QColor* chosen);
+  const std::array<QRgb, 16>& CustomColors() const { return custom_; }
+
+ private:
+  std::array<QRgb, 16> custom_;
+};
+
+class TfrmConfig : public QDialog {
   Q_OBJECT
  public:
   explicit TfrmConfig(QWidget* parent = nullptr);
   ~TfrmConfig() override;
 
+  // Test seams: the writer of the settings file, and the 12 ms pause between
+  // the steps of the closing animation.
+  void SetSettingsWriter(ISettingsFileWriter* writer) { writer_ = writer; }
+  void SetAnimationWait(std::function<void()> wait) { animation_wait_ = std::move(wait); }
+
+  // The folder text saved when the focus last entered the folder field.
+  const std::string& SavedFolder() const { return saved_folder_; }
+
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
+  void FormCreate();
+  void closeEvent(QCloseEvent* event) override;  // FormClose
+  void reject() override;                        // Esc
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+  void ReadSettingsIntoControls();
+  TSettings SettingsFromControls() const;
+
+  void lblUrlClick();
+  void edtIllustFolderEnter();
+  void edtIllustFolderExit(QWidget* next);
+  void btnIllustFolderSelectClick();
+  void btnIllustFolderOpenClick();
+  void chkBackColorEnableClick();
+  void btnBGColorClick();
+  void chkPutFilenameClick();
+  void btnOKClick();
+  void btnCancelClick();
+  // The file-drop message: the drop point and the dropped items.
+  void WMDropFiles(const QPointF& point, const QList<QUrl>& urls);
+  void HandleDroppedPath(const std::string& path);
+
+  void FocusChanged(QWidget* old_widget, QWidget* now);
+  void ReportMissingFolder();
+  void SwallowPendingClick();
+  void SlideIconOut();
+
+  // Controls, named as in the form's design.
+  TGroupFrame* GroupBox2 = nullptr;
+  QLabel* lblProductName = nullptr;
+  QLabel* lblVersion = nullptr;
+  TImage* imgProgramIcon = nullptr;
+  QLabel* Copyright = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* lblUrl = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label17 = nullptr;
+  TGroupFrame* GroupBox3 = nullptr;
+  QLineEdit* edtIllustFolder = nullptr;
+  QPushButton* btnIllustFolderSelect = nullptr;
+  QPushButton* btnIllustFolderOpen = nullptr;
+  QLabel* Label5 = nullptr;
+  QLineEdit* edtIllustChangeSec = nullptr;
+  TUpDown* updIllustChangeSec = nullptr;
+  QLabel* Label2 = nullptr;
+  TGroupFrame* GroupBox1 = nullptr;
+  QCheckBox* chkBackColorEnable = nullptr;
+  TColorSwatch* lblColor = nullptr;
+  QPushButton* btnBGColor = nullptr;
+  QCheckBox* chkIllustExtend = nullptr;
+  TGroupFrame* GroupBox5 = nullptr;
+  QCheckBox* chkPutFilename = nullptr;
+  QCheckBox* chkPutFullPath = nullptr;
+  QCheckBox* chkPutExtention = nullptr;
+  TRadioGroup* RadioGroup = nullptr;
+  QPushButton* btnOK = nullptr;
+  QPushButton* btnCancel = nullptr;
+  TColorDialog ColorDialog;
+
+  std::string saved_folder_;
+  // The control of this form that last had the focus: entering and leaving
+  // the folder field are changes of it, not of the window's activation.
+  QPointer<QWidget> active_control_;
+  bool checking_folder_ = false;
+  bool swallowing_clicks_ = false;
+  bool closing_ = false;
+  ISettingsFileWriter* writer_ = nullptr;
+  std::function<void()> animation_wait_;
 };
 
 }  // namespace orv

@@ -1,5 +1,7 @@
 #include "config/settings.h"
 
+#include <algorithm>
+
 #include "platform/file_util.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -121,6 +123,9 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
     std::string text = k.kind == Kind::kText  ? *fields[i].text
                        : k.kind == Kind::kInt ? std::to_string(*fields[i].integer)
                                               : (*fields[i].flag ? "1" : "0");
+    // A folder name may hold a line break here; the value ends where a reader
+    // would end it, so that it cannot add lines or sections to the file.
+    if (k.kind == Kind::kText) text.resize(std::min(text.size(), text.find_first_of("\r\n")));
     ini.WriteString(k.section, k.name, text);
   }
   AtomicWriter atomic;

@@ -1,3 +1,5 @@
+// The settings store: reading with defaults, and the one-step write of all
+// nine keys.
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +121,19 @@ TEST_F(SettingsFile, WritingKeepsTheUsersOtherContent) {
   EXPECT_EQ(ini.ReadString("BGIllust", "Mine", ""), "1");
   EXPECT_EQ(ini.ReadString("BGIllust", "Folder", "x"), "");
   EXPECT_EQ(test::ReadFile(ini_).substr(0, 7), "; mine\n");
+}
+
+TEST_F(SettingsFile, LineBreaksCannotBreakOutOfTheFolderValue) {
+  // A folder name may hold a line break here; it must not add lines (or
+  // sections) to the file.
+  TSettings s;
+  s.folder = "/pics/a\n[Settings]\nDrawMode=7\r\nb";
+  s.drawMode = 1;
+  WriteSettings(ini_, s);
+  const std::string content = test::ReadFile(ini_);
+  EXPECT_NE(content.find("Folder=/pics/a\n"), std::string::npos) << content;
+  EXPECT_EQ(content.find("DrawMode=7"), std::string::npos) << content;
+  EXPECT_EQ(ReadSettings(ini_, "").drawMode, 1);
 }
 
 class FailingWriter : public ISettingsFileWriter {

@@ -93,7 +93,6 @@ void TApplication::Finalize() {
 void TApplication::SetTitle(const std::string& title) {
   title_ = title;
   QApplication::setApplicationName(QString::fromStdString(title));
-  QApplication::setApplicationDisplayName(QString::fromStdString(title));
 }
 
 std::string ExceptionMessageText(const std::string& message) {

@@ -1,0 +1,210 @@
+// TfrmConfig's controls and its creation.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "config/config_form.h"
+#include "config/config_rules.h"
+#include "config/config_widgets.h"
+#include "config/glyphs.h"
+#include "platform/gui/app_icon.h"
+#include "platform/gui/application.h"
+#include "platform/gui/dialog_state.h"
+#include "platform/gui/gui_canvas.h"
+#include "platform/gui/version.h"
+
+namespace orv {
+
+namespace {
+
+constexpr int kClientWidth = 444;
+constexpr int kClientHeight = 542;
+constexpr char kWebAddress[] = "https://orvanne.example.org/";
+
+QFont FontOfHeight(int pixels) {
+  QFont font(QString::fromUtf8(kDefaultFontName));
+  font.setPixelSize(pixels);
+  return font;
+}
+
+template <class T>
+T* Place(T* control, const char* name, int left, int top, int width, int height) {
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(left, top, width, height);
+  return control;
+}
+
+// A label sized to its text, as labels with automatic size are.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int left, int top, int font_px = 0) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(QString::fromLatin1(name));
+  if (font_px) label->setFont(FontOfHeight(font_px));
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->move(left, top);
+  label->adjustSize();
+  return label;
+}
+
+QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const char* caption, TGlyph glyph, int left,
+                             int top) {
+  auto* button = Place(new QPushButton(QString::fromUtf8(caption), parent), name, left, top, 105, 25);
+  button->setIcon(QIcon(QPixmap::fromImage(GlyphImage(glyph))));
+  button->setIconSize(QSize(16, 16));
+  return button;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
+                        int font_px = 0) {
+  auto* box = Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width, 17);
+  if (font_px) box->setFont(FontOfHeight(font_px));
+  return box;
+}
+
+}  // namespace
+
+TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmConfig"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  setFixedSize(kClientWidth, kClientHeight);
+  // Centred on the whole screen; Qt's own placement of dialogs guesses a
+  // frame where there may be none.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
+  setFont(FontOfHeight(12));
+  setWindowIcon(ApplicationIcon());
+  KeepStockDialogStateInMemory();
+  CreateControls();
+  connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
+  FormCreate();
+}
+
+TfrmConfig::~TfrmConfig() {
+  if (swallowing_clicks_) qApp->removeEventFilter(this);
+}
+
+void TfrmConfig::CreateControls() {
+  GroupBox2 = Place(new TGroupFrame(QString::fromUtf8("情報"), this), "GroupBox2", 8, 8, 425, 169);
+  lblProductName = MakeLabel(GroupBox2, "lblProductName", QString::fromUtf8("アプリ名"), 24, 24);
+  lblVersion = MakeLabel(GroupBox2, "lblVersion", QString(), 24, 36);
+  imgProgramIcon = Place(new TImage(GroupBox2), "imgProgramIcon", 60, 72, 33, 33);
+  Copyright = MakeLabel(GroupBox2, "Copyright", QStringLiteral("Copyright (C) 2026 The Orvanne Developers"), 144, 72);
+  Label6 = MakeLabel(GroupBox2, "Label6", QStringLiteral("URL:"), 144, 96);
+  lblUrl = MakeLabel(GroupBox2, "lblUrl", QString::fromLatin1(kWebAddress), 176, 96);
+  QFont url_font = lblUrl->font();
+  url_font.setUnderline(true);
+  lblUrl->setFont(url_font);
+  QPalette url_palette = lblUrl->palette();
+  url_palette.setColor(QPalette::WindowText, Qt::blue);
+  lblUrl->setPalette(url_palette);
+  lblUrl->setCursor(Qt::PointingHandCursor);
+  lblUrl->setToolTip(QString::fromUtf8("クリックだ!"));
+  lblUrl->adjustSize();
+  lblUrl->installEventFilter(this);
+  Label3 = MakeLabel(GroupBox2, "Label3", QString::fromUtf8("PNG デコーダ: Orvanne 独自の PNG コーデック (zlib を使用)"), 32, 128);
+  Label17 = MakeLabel(GroupBox2, "Label17", QString::fromUtf8("GIF デコーダ: Orvanne 独自の GIF コーデック (LZW も自前)"), 32, 144);
+
+  GroupBox3 = Place(new TGroupFrame(QString::fromUtf8("画像が入っているフォルダ"), this), "GroupBox3", 8, 192, 425, 81);
+  edtIllustFolder = Place(new QLineEdit(GroupBox3), "edtIllustFolder", 16, 24, 393, 21);
+  edtIllustFolder->setFont(FontOfHeight(13));
+  edtIllustFolder->setAcceptDrops(false);  // drops go to the form
+  btnIllustFolderSelect = MakeGlyphButton(GroupBox3, "btnIllustFolderSelect", "フォルダを選択", TGlyph::kFolderSelect, 192, 48);
+  btnIllustFolderOpen = MakeGlyphButton(GroupBox3, "btnIllustFolderOpen", "フォルダを開く", TGlyph::kFolderOpen, 304, 48);
+
+  Label5 = MakeLabel(this, "Label5", QString::fromUtf8("画像を切り替える間隔"), 16, 300, 13);
+  edtIllustChangeSec = Place(new QLineEdit(this), "edtIllustChangeSec", 152, 296, 33, 21);
+  edtIllustChangeSec->setFont(FontOfHeight(13));
+  edtIllustChangeSec->setReadOnly(true);
+  edtIllustChangeSec->setAcceptDrops(false);
+  updIllustChangeSec = Place(new TUpDown(kChangeSecMin, kChangeSecMax, this), "updIllustChangeSec", 185, 296, 16, 21);
+  updIllustChangeSec->Associate(edtIllustChangeSec);
+  updIllustChangeSec->SetPosition(10);
+  Label2 = MakeLabel(this, "Label2", QString::fromUtf8("秒"), 208, 300, 13);
+
+  GroupBox1 = Place(new TGroupFrame(QString(), this), "GroupBox1", 8, 344, 209, 65);
+  chkBackColorEnable = MakeCheckBox(GroupBox1, "chkBackColorEnable", "背景を塗りつぶす", 8, 0, 113);
+  chkBackColorEnable->setAutoFillBackground(true);  // the heading covers the frame's line
+  lblColor = Place(new TColorSwatch(GroupBox1), "lblColor", 24, 22, 41, 25);
+  btnBGColor = MakeGlyphButton(GroupBox1, "btnBGColor", "背景色の変更", TGlyph::kColorBars, 80, 22);
+
+  chkIllustExtend = MakeCheckBox(this, "chkIllustExtend", "画面より小さな画像は拡大する", 240, 288, 193, 13);
+
+  GroupBox5 = Place(new TGroupFrame(QString(), this), "GroupBox5", 232, 320, 193, 89);
+  chkPutFilename = MakeCheckBox(GroupBox5, "chkPutFilename", "ファイル名を表示する", 8, 0, 137, 13);
+  chkPutFilename->setAutoFillBackground(true);
+  chkPutFullPath = MakeCheckBox(GroupBox5, "chkPutFullPath", "フルパス名を表示する", 24, 32, 145);
+  chkPutExtention = MakeCheckBox(GroupBox5, "chkPutExtention", "拡張子を表示する", 24, 56, 137);
+
+  RadioGroup = new TRadioGroup(QString::fromUtf8("描画方式"),
+                               {QString::fromUtf8("バッファ未使用"),
+                                QString::fromUtf8("バッファ使用（表示がちらつく場合に選択してください）")},
+                               this);
+  RadioGroup->setFont(FontOfHeight(13));
+  Place(RadioGroup, "RadioGroup", 8, 424, 425, 65);
+  RadioGroup->SetItemIndex(0);
+
+  btnOK = Place(new QPushButton(QStringLiteral("O K"), this), "btnOK", 272, 504, 73, 25);
+  btnOK->setDefault(true);
+  btnCancel = Place(new QPushButton(QString::fromUtf8("キャンセル"), this), "btnCancel", 360, 504, 73, 25);
+
+  const QList<QWidget*> tab_order = {edtIllustFolder, btnIllustFolderSelect, btnIllustFolderOpen,
+                                     edtIllustChangeSec, chkBackColorEnable, btnBGColor,
+                                     chkIllustExtend, chkPutFilename, chkPutFullPath,
+                                     chkPutExtention, RadioGroup->Item(0), RadioGroup->Item(1),
+                                     btnOK, btnCancel};
+  for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
+
+  connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
+  connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
+  connect(chkBackColorEnable, &QCheckBox::toggled, this, &TfrmConfig::chkBackColorEnableClick);
+  connect(btnBGColor, &QPushButton::clicked, this, &TfrmConfig::btnBGColorClick);
+  connect(chkPutFilename, &QCheckBox::toggled, this, &TfrmConfig::chkPutFilenameClick);
+  connect(btnOK, &QPushButton::clicked, this, &TfrmConfig::btnOKClick);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmConfig::btnCancelClick);
+  edtIllustFolder->setFocus();
+}
+
+void TfrmConfig::FormCreate() {
+  imgProgramIcon->SetPicture(ApplicationIconImage(32));
+  const QString title = QString::fromStdString(TApplication::Instance().Title());
+  setWindowTitle(title);
+  lblProductName->setText(title);
+  lblProductName->adjustSize();
+  lblVersion->setText(QStringLiteral("Orvanne version ") + QString::fromLatin1(FileVersion()));
+  lblVersion->adjustSize();
+  ReadSettingsIntoControls();
+  setAcceptDrops(true);
+}
+
+void TfrmConfig::ReadSettingsIntoControls() {
+  const TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+  edtIllustFolder->setText(QString::fromStdString(s.folder));
+  updIllustChangeSec->SetPosition(ClampChangeSec(s.changeSec));
+  chkIllustExtend->setChecked(s.extend);
+  chkPutFilename->setChecked(s.putFilename);
+  chkPutFilenameClick();
+  chkPutFullPath->setChecked(s.putFullPath);
+  chkPutExtention->setChecked(s.putExtention);
+  chkBackColorEnable->setChecked(s.bgColorEnable);
+  chkBackColorEnableClick();
+  lblColor->SetColor(s.bgColor);
+  RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
+}
+
+TSettings TfrmConfig::SettingsFromControls() const {
+  TSettings s;
+  s.folder = edtIllustFolder->text().toStdString();
+  s.changeSec = updIllustChangeSec->Position();
+  s.extend = chkIllustExtend->isChecked();
+  s.putFilename = chkPutFilename->isChecked();
+  s.putFullPath = chkPutFullPath->isChecked();
+  s.putExtention = chkPutExtention->isChecked();
+  s.bgColorEnable = chkBackColorEnable->isChecked();
+  s.bgColor = lblColor->Color();
+  s.drawMode = RadioGroup->ItemIndex();
+  return s;
+}
+
+}  // namespace orv

@@ -1,0 +1,195 @@
+// The dialog's window, controls, fonts, tab order, information group and
+// glyphs.
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QRadioButton>
+#include <QTest>
+
+#include "config/config_widgets.h"
+#include "config/dialog_fixture.h"
+#include "config/glyphs.h"
+#include "platform/gui/app_icon.h"
+
+namespace orv::test {
+namespace {
+
+QString TextOf(QWidget* w) {
+  if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+  if (auto* edit = qobject_cast<QLineEdit*>(w)) return edit->text();
+  if (auto* group = qobject_cast<TGroupFrame*>(w)) return group->caption();
+  return QString();
+}
+
+struct ControlRow {
+  const char* name;
+  const char* parent;
+  int left, top, width, height;  // width 0: sized to its text
+  const char* caption;           // nullptr: not checked here
+  int font_px;
+};
+
+const ControlRow kControls[] = {
+    {"GroupBox2", "frmConfig", 8, 8, 425, 169, "情報", 12},
+    {"lblProductName", "GroupBox2", 24, 24, 0, 0, "Orvanne", 12},
+    {"lblVersion", "GroupBox2", 24, 36, 0, 0, "Orvanne version 1.0.0.119", 12},
+    {"imgProgramIcon", "GroupBox2", 60, 72, 33, 33, nullptr, 12},
+    {"Copyright", "GroupBox2", 144, 72, 0, 0, nullptr, 12},
+    {"Label6", "GroupBox2", 144, 96, 0, 0, "URL:", 12},
+    {"lblUrl", "GroupBox2", 176, 96, 0, 0, nullptr, 12},
+    {"Label3", "GroupBox2", 32, 128, 0, 0, nullptr, 12},
+    {"Label17", "GroupBox2", 32, 144, 0, 0, nullptr, 12},
+    {"GroupBox3", "frmConfig", 8, 192, 425, 81, "画像が入っているフォルダ", 12},
+    {"edtIllustFolder", "GroupBox3", 16, 24, 393, 21, nullptr, 13},
+    {"btnIllustFolderSelect", "GroupBox3", 192, 48, 105, 25, "フォルダを選択", 12},
+    {"btnIllustFolderOpen", "GroupBox3", 304, 48, 105, 25, "フォルダを開く", 12},
+    {"Label5", "frmConfig", 16, 300, 0, 0, "画像を切り替える間隔", 13},
+    {"edtIllustChangeSec", "frmConfig", 152, 296, 33, 21, "10", 13},
+    {"updIllustChangeSec", "frmConfig", 185, 296, 16, 21, nullptr, 12},
+    {"Label2", "frmConfig", 208, 300, 0, 0, "秒", 13},
+    {"GroupBox1", "frmConfig", 8, 344, 209, 65, "", 12},
+    {"chkBackColorEnable", "GroupBox1", 8, 0, 113, 17, "背景を塗りつぶす", 12},
+    {"lblColor", "GroupBox1", 24, 22, 41, 25, nullptr, 12},
+    {"btnBGColor", "GroupBox1", 80, 22, 105, 25, "背景色の変更", 12},
+    {"chkIllustExtend", "frmConfig", 240, 288, 193, 17, "画面より小さな画像は拡大する", 13},
+    {"GroupBox5", "frmConfig", 232, 320, 193, 89, "", 12},
+    {"chkPutFilename", "GroupBox5", 8, 0, 137, 17, "ファイル名を表示する", 13},
+    {"chkPutFullPath", "GroupBox5", 24, 32, 145, 17, "フルパス名を表示する", 12},
+    {"chkPutExtention", "GroupBox5", 24, 56, 137, 17, "拡張子を表示する", 12},
+    {"RadioGroup", "frmConfig", 8, 424, 425, 65, "描画方式", 13},
+    {"btnOK", "frmConfig", 272, 504, 73, 25, "O K", 12},
+    {"btnCancel", "frmConfig", 360, 504, 73, 25, "キャンセル", 12},
+};
+
+using DialogLayoutTest = DialogTest;
+
+TEST_F(DialogLayoutTest, ControlsSitWhereTheFormPutsThem) {
+  Open();
+  for (const ControlRow& row : kControls) {
+    SCOPED_TRACE(row.name);
+    QWidget* w = Get(row.name);
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->parentWidget()->objectName(), QString::fromLatin1(row.parent));
+    EXPECT_EQ(w->pos(), QPoint(row.left, row.top));
+    if (row.width) {
+      EXPECT_EQ(w->size(), QSize(row.width, row.height));
+    } else {
+      // Labels fit their text.
+      EXPECT_GE(w->width(), w->fontMetrics().horizontalAdvance(TextOf(w)));
+    }
+    if (row.caption) {
+      EXPECT_EQ(TextOf(w), QString::fromUtf8(row.caption));
+    }
+    EXPECT_EQ(w->font().family(), QString::fromUtf8("ＭＳ Ｐゴシック"));
+    EXPECT_EQ(w->font().pixelSize(), row.font_px);
+  }
+  auto* radio = Get<TRadioGroup>("RadioGroup");
+  ASSERT_EQ(radio->Count(), 2);
+  EXPECT_EQ(radio->Item(0)->text(), QString::fromUtf8("バッファ未使用"));
+  EXPECT_EQ(radio->Item(1)->text(), QString::fromUtf8("バッファ使用（表示がちらつく場合に選択してください）"));
+  for (int i = 0; i < 2; ++i) EXPECT_TRUE(radio->rect().contains(radio->Item(i)->geometry())) << i;
+}
+
+TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
+  Open();
+  EXPECT_EQ(form_->windowTitle(), QString::fromLatin1("Orvanne"));
+  EXPECT_EQ(form_->size(), QSize(444, 542));
+  EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
+  // Centred on the screen, within the width of a window frame.
+  EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
+  const Qt::WindowFlags flags = form_->windowFlags();
+  EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+  EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  // The face asked for is the Japanese one fontconfig has, not a fallback.
+  EXPECT_EQ(QFontInfo(form_->font()).family(), QString::fromLatin1("IPAPGothic"));
+  EXPECT_EQ(form_->font().pixelSize(), 12);
+}
+
+TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
+  WriteIni("[Filename]\nPutFilename=1\n[BGColor]\nEnable=1\n");  // every control enabled
+  Open();
+  EXPECT_EQ(FocusName(), QString::fromLatin1("edtIllustFolder"));
+  const char* expected[] = {"btnIllustFolderSelect", "btnIllustFolderOpen", "edtIllustChangeSec",
+                            "chkBackColorEnable",    "btnBGColor",          "chkIllustExtend",
+                            "chkPutFilename",        "chkPutFullPath",      "chkPutExtention",
+                            "RadioGroupItem0",       "btnOK",               "btnCancel",
+                            "edtIllustFolder"};
+  for (const char* name : expected) {
+    Key(Qt::Key_Tab);
+    EXPECT_EQ(FocusName(), QString::fromLatin1(name));
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(DialogLayoutTest, InformationGroupShowsIconNameVersionAndAddress) {
+  Open();
+  auto* icon = Get<TImage>("imgProgramIcon");
+  EXPECT_EQ(icon->Picture(), ApplicationIconImage(32));
+  EXPECT_FALSE(icon->Picture().isNull());
+  // The picture is stretched over the whole control.
+  QImage shown = icon->grab().toImage();
+  EXPECT_NE(shown.pixelColor(16, 16), form_->palette().window().color());
+  EXPECT_NE(Get<QLabel>("Copyright")->text().indexOf(QLatin1String("Orvanne")), -1);
+  const QString png = Get<QLabel>("Label3")->text();
+  const QString gif = Get<QLabel>("Label17")->text();
+  EXPECT_TRUE(png.contains(QLatin1String("PNG")) && png.contains(QLatin1String("Orvanne"))) << png.toStdString();
+  EXPECT_TRUE(gif.contains(QLatin1String("GIF")) && gif.contains(QLatin1String("Orvanne"))) << gif.toStdString();
+
+  auto* url = Get<QLabel>("lblUrl");
+  EXPECT_TRUE(url->font().underline());
+  EXPECT_EQ(url->palette().color(QPalette::WindowText), QColor(Qt::blue));
+  EXPECT_EQ(url->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_EQ(url->toolTip(), QString::fromUtf8("クリックだ!"));
+  Click("lblUrl");
+  ASSERT_EQ(opened_.urls.size(), 1u);
+  EXPECT_EQ(opened_.urls[0], QUrl(url->text()));
+  EXPECT_EQ(opened_.urls[0].scheme(), QString::fromLatin1("https"));
+}
+
+TEST_F(DialogLayoutTest, GlyphsAreTransparentInTheirBottomLeftColour) {
+  const struct {
+    TGlyph glyph;
+    const char* button;
+  } glyphs[] = {{TGlyph::kFolderSelect, "btnIllustFolderSelect"},
+                {TGlyph::kFolderOpen, "btnIllustFolderOpen"},
+                {TGlyph::kColorBars, "btnBGColor"}};
+  Open();
+  for (const auto& g : glyphs) {
+    SCOPED_TRACE(g.button);
+    const QImage opaque = GlyphImageOpaque(g.glyph);
+    const QImage glyph = GlyphImage(g.glyph);
+    ASSERT_EQ(glyph.size(), QSize(16, 16));
+    const QRgb key = opaque.pixel(0, 15);
+    int transparent = 0;
+    for (int y = 0; y < 16; ++y)
+      for (int x = 0; x < 16; ++x) {
+        const bool clear = qAlpha(glyph.pixel(x, y)) == 0;
+        EXPECT_EQ(clear, opaque.pixel(x, y) == key) << x << "," << y;
+        transparent += clear;
+      }
+    EXPECT_GT(transparent, 16);
+    EXPECT_LT(transparent, 200);
+    auto* button = Get<QPushButton>(g.button);
+    EXPECT_FALSE(button->icon().isNull());
+    EXPECT_EQ(button->iconSize(), QSize(16, 16));
+  }
+  // Folders are yellow; the bars run white, yellow, cyan, green, magenta,
+  // red, blue inside a dark frame.
+  EXPECT_EQ(GlyphImage(TGlyph::kFolderSelect).pixel(2, 2), qRgb(255, 255, 0));
+  EXPECT_EQ(GlyphImage(TGlyph::kFolderOpen).pixel(6, 10), qRgb(255, 255, 0));
+  const QImage bars = GlyphImage(TGlyph::kColorBars);
+  const QRgb order[] = {qRgb(255, 255, 255), qRgb(255, 255, 0), qRgb(0, 255, 255), qRgb(0, 255, 0),
+                        qRgb(255, 0, 255),   qRgb(255, 0, 0),   qRgb(0, 0, 255)};
+  for (int i = 0; i < 7; ++i) EXPECT_EQ(bars.pixel(1 + 2 * i, 7), order[i]) << i;
+  EXPECT_EQ(qGray(bars.pixel(0, 7)), qGray(bars.pixel(8, 2)));
+  EXPECT_LT(qGray(bars.pixel(0, 7)), 100);
+}
+
+}  // namespace
+}  // namespace orv::test
