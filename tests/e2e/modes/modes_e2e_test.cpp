@@ -1,0 +1,153 @@
+// The real program's start-up on an X server of its own: the instance guard,
+// the command line's modes, and the preview's life inside a host window.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+
+#include "e2e/support/process.h"
+#include "e2e/support/x_session.h"
+
+namespace orv::e2e {
+namespace {
+
+constexpr char kXlogo[] = "/usr/bin/xlogo";
+using Clock = std::chrono::steady_clock;
+
+class ModesE2ETest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
+    CopyFile(ORV_PROGRAM, dir_ / "orvanne");
+    ::mkdir((dir_ / "runtime").c_str(), 0700);
+    ::mkdir((dir_ / "empty").c_str(), 0755);
+    // An empty picture folder: nothing here depends on the decoders.
+    std::FILE* ini = std::fopen((dir_ / "orvanne.ini").c_str(), "w");
+    std::fprintf(ini, "[BGIllust]\nFolder=%s\n[BGColor]\nEnable=1\nColor=128\n", (dir_ / "empty").c_str());
+    std::fclose(ini);
+  }
+
+  Env ClientEnv() const {
+    Env env = x_.ClientEnv();
+    env.Set("XDG_RUNTIME_DIR", dir_ / "runtime");
+    return env;
+  }
+  std::unique_ptr<Process> Start(std::vector<std::string> args, const std::string& log = "run.log") {
+    args.insert(args.begin(), dir_ / "orvanne");
+    return Process::Start({args, ClientEnv(), dir_ / log, {}});
+  }
+  // Runs a copy to its end; its exit status, or -1 if it was still running after the timeout.
+  int RunToEnd(std::vector<std::string> args, Millis timeout = Millis(5000)) {
+    args.insert(args.begin(), dir_ / "orvanne");
+    return RunProgram(args, ClientEnv(), timeout).status;
+  }
+
+  ScratchDir dir_{"orv_modes_e2e"};
+  XvfbServer x_;
+  XTools tools_{x_.display()};
+};
+
+TEST_F(ModesE2ETest, ArgumentsThatSelectNoModeEndSilently) {
+  for (const char* arg : {"s", "/scr", "/s:1", "/px", "-x"}) {
+    EXPECT_EQ(RunToEnd({arg}), 0) << arg;
+  }
+  EXPECT_TRUE(tools_.SearchWindows(".").empty());
+}
+
+TEST_F(ModesE2ETest, APasswordRequestPassesTheGuardAndEnds) {
+  EXPECT_EQ(RunToEnd({"/a"}), 0);
+  auto dialog = Start({"/c"});
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  EXPECT_EQ(RunToEnd({"/a", "123"}), 0);
+  EXPECT_EQ(RunToEnd({"-A"}), 0);
+  EXPECT_TRUE(dialog->Running());
+}
+
+TEST_F(ModesE2ETest, ASecondCopyEndsAtOnceInEveryMode) {
+  auto first = Start({"/c"});
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  const size_t windows = tools_.SearchWindows(".").size();
+  for (std::vector<std::string> args : {std::vector<std::string>{"/s"}, {"/p", "123"}, {"/c"}, {}}) {
+    auto t0 = Clock::now();
+    EXPECT_EQ(RunToEnd(args), 0);
+    EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
+  }
+  EXPECT_EQ(tools_.SearchWindows(".").size(), windows);
+  EXPECT_TRUE(first->Running());
+}
+
+TEST_F(ModesE2ETest, ACrashedCopyDoesNotBlockTheNextStart) {
+  auto first = Start({"/c"});
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  ::kill(first->pid(), SIGKILL);
+  first->Wait(Millis(5000));
+  auto second = Start({"/c"}, "second.log");
+  EXPECT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  EXPECT_TRUE(second->Running());
+}
+
+TEST_F(ModesE2ETest, FullScreenModeCoversTheScreen) {
+  auto saver = Start({"/s"});
+  auto window = tools_.WaitForWindow("^スクリーンセーバー$", Millis(20000));
+  ASSERT_TRUE(window);
+  bool covered = WaitUntil(
+      [&] {
+        auto g = tools_.Geometry(*window);
+        return g && g->x == 0 && g->y == 0 && g->width == 1920 && g->height == 1080;
+      },
+      Millis(10000));
+  EXPECT_TRUE(covered);
+  EXPECT_TRUE(saver->Running());
+}
+
+TEST_F(ModesE2ETest, PreviewWithoutAUsableHandleSaysSo) {
+  for (std::vector<std::string> args : {std::vector<std::string>{"/p", "0"}, {"/p", "abc"}, {"/p"}}) {
+    auto preview = Start(args);
+    auto box = tools_.WaitForWindow("^スクリーンセーバー$", Millis(20000));
+    ASSERT_TRUE(box) << args.size();
+    tools_.Focus(*box);
+    tools_.Key("Return");
+    auto status = preview->Wait(Millis(5000));
+    ASSERT_TRUE(status);
+    EXPECT_EQ(*status, 0);
+  }
+}
+
+TEST_F(ModesE2ETest, PreviewOfAWindowThatDoesNotExistEndsAtOnce) {
+  auto t0 = Clock::now();
+  EXPECT_EQ(RunToEnd({"/p", "12345"}), 0);
+  EXPECT_LT(Clock::now() - t0, std::chrono::seconds(3));
+}
+
+TEST_F(ModesE2ETest, PreviewLivesInsideTheHostAndEndsWithIt) {
+  Env env = ClientEnv();
+  auto host = Process::Start({{kXlogo, "-name", "host", "-geometry", "320x240+0+0"}, env, "", {}});
+  auto host_id = tools_.WaitForWindow("^host$", Millis(10000));
+  ASSERT_TRUE(host_id);
+  auto preview = Start({"/p", std::to_string(*host_id)});
+  // The form becomes a child of the host, sized to it.
+  auto form = tools_.WaitForWindow("^スクリーンセーバー$", Millis(20000));
+  ASSERT_TRUE(form);
+  bool sized = WaitUntil(
+      [&] {
+        auto g = tools_.Geometry(*form);
+        return g && g->width == 320 && g->height == 240;
+      },
+      Millis(10000));
+  EXPECT_TRUE(sized);
+  // A click in the host does not end the preview.
+  tools_.Click(100, 100);
+  std::this_thread::sleep_for(Millis(500));
+  EXPECT_TRUE(preview->Running());
+  // Destroying the host ends the preview within a fraction of a second.
+  host->Stop();
+  auto t0 = Clock::now();
+  auto status = preview->Wait(Millis(5000));
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+  EXPECT_LT(Clock::now() - t0, Millis(1000));
+}
+
+}  // namespace
+}  // namespace orv::e2e
