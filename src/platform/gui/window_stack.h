@@ -21,9 +21,9 @@ void RaiseWindow(QWidget* window);
 bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target);
 void ReleaseInput(QWidget* keyboard_target, QWidget* mouse_target);
 
-// Shows nothing by itself: lets the window system expose a freshly shown
-// window, processing no user input, for at most max_ms milliseconds.
-// True once the window is exposed.
+// Gives the window system up to max_ms milliseconds to expose a window that
+// has just been shown, processing its events but no user input. True once the
+// window is exposed (only then do immediate repaints reach the screen).
 bool WaitUntilExposed(QWidget* window, int max_ms);
 
 }  // namespace orv

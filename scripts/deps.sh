@@ -1,0 +1,36 @@
+# Debian packages that building, testing and running Orvanne need, and a
+# helper that installs the missing ones. Sourced by the other scripts:
+#   . scripts/deps.sh && orv_install_packages "${ORV_BUILD_PACKAGES[@]}"
+
+# Compiler, CMake, Qt 6 Widgets (with its Japanese texts), xcb, zlib,
+# libjpeg; the default configuration also builds the tests and benchmarks.
+ORV_BUILD_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev
+  zlib1g-dev libjpeg62-turbo-dev
+  libgtest-dev libbenchmark-dev
+)
+
+# Running the program on any display: the Japanese face for the texts.
+ORV_RUN_PACKAGES=(fonts-ipafont-gothic)
+
+# Running without a display (Xvfb), driving it and taking screenshots.
+ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps)
+
+# Tests and benchmarks beyond the build: the referee and peer decoders.
+ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs)
+
+# Installs the packages that are not installed yet (apt-get update once,
+# then one install), through sudo when not root.
+orv_install_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
