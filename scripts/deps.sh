@@ -1,28 +1,54 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Orvanne needs, only those that are missing.
-#   scripts/deps.sh run    building and running the program
-#   scripts/deps.sh test   + tests, referees and benchmarks
-#   scripts/deps.sh fuzz   + clang and libFuzzer
-set -euo pipefail
+# Debian packages that building, testing and running Orvanne need, and a
+# helper that installs the missing ones. Sourced by the other scripts:
+#   . scripts/deps.sh && orv_install_packages "${ORV_BUILD_PACKAGES[@]}"
+# or run directly: scripts/deps.sh run|test|fuzz
 
-what=${1:-run}
-pkgs=(cmake g++ make pkg-config qt6-base-dev qt6-translations-l10n zlib1g-dev libjpeg62-turbo-dev
-      libxcb1-dev libgtest-dev fonts-ipafont-gothic fonts-dejavu-core xvfb imagemagick)
-if [[ $what == test || $what == fuzz ]]; then
-  pkgs+=(libbenchmark-dev xdotool x11-apps libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs)
+# Compiler, CMake, Qt 6 Widgets (with its Japanese texts), xcb, zlib,
+# libjpeg; the default configuration also builds the tests and benchmarks.
+ORV_BUILD_PACKAGES=(
+  cmake g++ make pkg-config
+  qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev
+  zlib1g-dev libjpeg62-turbo-dev
+  libgtest-dev libbenchmark-dev
+)
+
+# Running the program on any display: the Japanese face for the texts.
+ORV_RUN_PACKAGES=(fonts-ipafont-gothic)
+
+# Running without a display (Xvfb), driving it and taking screenshots.
+ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps)
+
+# Tests and benchmarks beyond the build: the referee and peer decoders, and a
+# Latin-only font for the test that tells real text from empty boxes.
+ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core)
+
+# Fuzzing: clang with libFuzzer and the sanitizer runtimes.
+ORV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+
+# Installs the packages that are not installed yet (apt-get update once,
+# then one install), through sudo when not root.
+orv_install_packages() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"
+}
+
+if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
+  set -euo pipefail
+  packages=("${ORV_BUILD_PACKAGES[@]}" "${ORV_RUN_PACKAGES[@]}")
+  case "${1:-run}" in
+    run) [ -z "${DISPLAY:-}" ] && packages+=("${ORV_HEADLESS_PACKAGES[@]}") ;;
+    test) packages+=("${ORV_HEADLESS_PACKAGES[@]}" "${ORV_TEST_PACKAGES[@]}") ;;
+    fuzz) packages+=("${ORV_TEST_PACKAGES[@]}" "${ORV_FUZZ_PACKAGES[@]}") ;;
+    *) echo "usage: $0 run|test|fuzz" >&2; exit 2 ;;
+  esac
+  orv_install_packages "${packages[@]}"
 fi
-if [[ $what == fuzz ]]; then
-  pkgs+=(clang libclang-rt-14-dev)
-fi
-
-missing=()
-for p in "${pkgs[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-sudo=()
-[[ $(id -u) -ne 0 ]] && sudo=(sudo)
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}"

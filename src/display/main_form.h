@@ -1,15 +1,50 @@
-// TfrmMain: the display form of the full-screen and preview modes.
+// TfrmMain: the display form of the full-screen and preview modes. Creating
+// it reads the settings, takes the background and builds the picture list;
+// showing it starts the 100 ms timer whose ticks run the slideshow; input
+// ends it in full-screen mode.
 #pragma once
 
+#include <QPoint>
 #include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "picture/picture.h"
+#include "platform/bitmap.h"
+#include "platform/clock.h"
+#include "platform/gui/gui_canvas.h"
+
+class QTimer;
 
 namespace orv {
+
+class TImage;
+
+// What the form takes from its surroundings; tests inject their own. The
+// screen comes from Screen() (SetScreenForTesting).
+struct TDisplayServices {
+  IClock* clock = nullptr;            // the millisecond clock when null
+  IRandom* random = nullptr;          // a generator seeded from the time of day when null
+  std::function<QPoint()> cursorPos;  // QCursor::pos() when empty
+};
+
+// Phases of the last picture change, in nanoseconds (for the benchmark).
+struct TChangeTimings {
+  int64_t load = 0;
+  int64_t convert = 0;
+  int64_t scale = 0;  // the fitted draw onto the composition
+  int64_t caption = 0;
+  bool changed = false;  // a picture was drawn at that tick
+};
 
 class TfrmMain : public QWidget {
   Q_OBJECT
  public:
   // Creating the form runs FormCreate.
-  explicit TfrmMain(QWidget* parent = nullptr);
+  explicit TfrmMain(QWidget* parent = nullptr, TDisplayServices services = {});
   ~TfrmMain() override;
 
   // False in full-screen mode, true in preview mode; set right after creation.
@@ -20,8 +55,74 @@ class TfrmMain : public QWidget {
   // Shows the form inside a host window that it has been embedded in.
   void ShowInHost();
 
- protected:
+  // Settings, read once at creation.
+  std::string illustFolder;
+  int32_t changeSec = 10;
+  bool extend = true;
+  bool putFilename = false;
+  bool putFullPath = false;
+  bool putExtention = true;
+  bool bgColorEnable = false;
+  TColor bgColor = 0;
+  int32_t drawMode = 0;
+
+  // Screen-size bitmaps: the background, the composition of the current
+  // picture and caption on it, and the reference area / buffered frame.
+  TBitmap bmpBackground;
+  TBitmap bmpCompose;
+  TBitmap bmpDisplay;
+
+  std::vector<std::string> pictures;
+  int32_t nextIndex = 0;
+  int32_t secondCounter = 0;  // 0: the picture changes at the next tick
+  uint32_t secondStart = 0;
+  std::string lastFileName;
+  bool inTimer = false;
+  QPoint startCursorPos;
+
+  TImage* imgMain;
+  TPicture img2loadIllust;  // the picture of the last load
+  QTimer* tmrMain;
+
+  TChangeTimings lastChange;
+
+  // The handlers.
   void FormCreate();
+  void FormShow();
+  void FormResize();
+  void FormKeyDown();
+  void FormDestroy();
+  void imgMainMouseDown(int x, int y);
+  void imgMainMouseUp(int x, int y);
+  void imgMainMouseMove(int x, int y);
+  void tmrMainTimer();
+
+ protected:
+  bool event(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void ChangePicture();
+  bool DrawPicture(const std::string& name);
+  void DrawCaption(const std::string& name);
+  void Present();
+  void DrawErrorText(TGuiCanvas& canvas);
+  void KeepInCharge();
+
+  TDisplayServices services_;
+  std::unique_ptr<IClock> own_clock_;
+  std::unique_ptr<IRandom> own_random_;
+  // Canvases keep their font between ticks, as a bitmap's canvas does.
+  TGuiCanvas composeCanvas_;
+  TGuiCanvas displayCanvas_;
+  std::unique_ptr<TGuiCanvas> imgMainCanvas_;
+  // The composition's version, and the one last handed to the control: a tick
+  // with nothing new leaves the control's frame as it is.
+  int64_t composeVersion_ = 0;
+  int64_t presentedVersion_ = -1;
+  bool inputGrabbed_ = false;
+  bool destroyed_ = false;
 };
 
 }  // namespace orv

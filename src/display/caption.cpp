@@ -1,0 +1,21 @@
+#include "display/caption.h"
+
+namespace orv {
+
+std::string CaptionText(const std::string& path, bool putFullPath, bool putExtention) {
+  const size_t slash = path.rfind('/');
+  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  std::string text = path;
+  size_t name_in_text = name_start;
+  if (!putFullPath) {
+    text = path.substr(name_start);
+    name_in_text = 0;
+  }
+  if (!putExtention) {
+    const size_t dot = text.rfind('.');
+    if (dot != std::string::npos && dot >= name_in_text) text.erase(dot);
+  }
+  return text;
+}
+
+}  // namespace orv

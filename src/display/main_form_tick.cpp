@@ -1,0 +1,176 @@
+// The slideshow's tick: every 100 ms; every changeSec seconds it loads the
+// next picture, fits it onto the background, writes the caption, and hands
+// the frame to the control.
+#include <QWidget>
+#include <chrono>
+
+#include "display/caption.h"
+#include "display/fit_picture.h"
+#include "display/image_control.h"
+#include "display/main_form.h"
+#include "display/outlined_text.h"
+#include "display/picture_list.h"
+#include "display/second_counter.h"
+#include "platform/gui/screen.h"
+#include "platform/gui/window_stack.h"
+
+namespace orv {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+int64_t Ns(SteadyClock::time_point from, SteadyClock::time_point to) {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count();
+}
+
+constexpr TColor kYellow = 0x00FFFF;
+constexpr TColor kCyan = 0xFFFF00;
+constexpr int kCaptionLeft = 16;
+constexpr int kCaptionSize = 12;
+
+}  // namespace
+
+void TfrmMain::tmrMainTimer() {
+  if (inTimer) return;
+  inTimer = true;
+  // Cleared on every way out, so that no failure can stop the slideshow.
+  struct ClearFlag {
+    bool& flag;
+    ~ClearFlag() { flag = false; }
+  } clear{inTimer};
+
+  lastChange.changed = false;
+  if (!pictures.empty() && secondCounter == 0) ChangePicture();
+  try {
+    Present();
+  } catch (...) {
+    // Out of memory for the frame's copy: the next tick hands it over again.
+    presentedVersion_ = -1;
+  }
+  const uint32_t now = services_.clock->Now();
+  if (SecondElapsed(secondStart, now)) {
+    secondStart = now;
+    secondCounter = NextSecondCounter(secondCounter, changeSec);
+  }
+  KeepInCharge();
+}
+
+void TfrmMain::ChangePicture() {
+  secondCounter = 1;
+  if (nextIndex < 0 || size_t(nextIndex) >= pictures.size()) nextIndex = 0;
+  const std::string name = pictures[size_t(nextIndex)];
+  // The same file again (last of one pass, first of the next): the picture
+  // on screen stays for another period.
+  if (name != lastFileName) {
+    try {
+      bmpCompose = bmpBackground;
+      ++composeVersion_;
+      lastFileName = name;
+      if (!DrawPicture(name)) secondCounter = 0;
+    } catch (...) {
+      // A failure while drawing counts like a failed load: the bare
+      // background for one tick, then the next entry. (A message box here
+      // would sit under the top-most, input-holding slideshow.)
+      secondCounter = 0;
+      try {
+        bmpCompose = bmpBackground;
+      } catch (...) {
+      }
+    }
+  }
+  ++nextIndex;
+  if (size_t(nextIndex) >= pictures.size()) {
+    ShufflePictures(pictures, *services_.random);
+    nextIndex = 0;
+  }
+}
+
+bool TfrmMain::DrawPicture(const std::string& name) {
+  TBitmap P;
+  const auto t0 = SteadyClock::now();
+  auto t1 = t0;
+  try {
+    img2loadIllust.LoadFromFile(name);
+    t1 = SteadyClock::now();
+    TGraphic* graphic = img2loadIllust.Graphic();
+    if (!graphic) return false;
+    // Lazy decoders (JPEG, GIF frames) decode here and fail here.
+    graphic->AssignTo(P);
+  } catch (...) {
+    return false;
+  }
+  const auto t2 = SteadyClock::now();
+  if (P.Empty()) return false;
+
+  const int Wd = bmpDisplay.Width(), Hd = bmpDisplay.Height();
+  const TFitResult fit = FitPicture(P.Width(), P.Height(), Wd, Hd, extend);
+  if (fit.scaled) {
+    // Halftone quality; every pixel is copied, transparency is not looked at.
+    HalftoneStretch(bmpCompose, Bounds((Wd - fit.dw) / 2, (Hd - fit.dh) / 2, fit.dw, fit.dh), P);
+  } else {
+    // As a canvas draws a bitmap: a transparent bitmap leaves its colour out.
+    composeCanvas_.Draw((Wd - P.Width()) / 2, (Hd - P.Height()) / 2, P);
+  }
+  const auto t3 = SteadyClock::now();
+  if (putFilename) DrawCaption(name);
+  const auto t4 = SteadyClock::now();
+  lastChange = {Ns(t0, t1), Ns(t1, t2), Ns(t2, t3), Ns(t3, t4), true};
+  return true;
+}
+
+void TfrmMain::DrawCaption(const std::string& name) {
+  const std::string text = CaptionText(name, putFullPath, putExtention);
+  // "A" is measured in the font the surface has now: its default font before
+  // the first caption, the caption's font after it. Intended; keep it.
+  const int wA = composeCanvas_.TextWidth("A");
+  const int y = bmpCompose.Height() - 16 - wA;
+  DrawOutlinedText(composeCanvas_, text, kCaptionLeft, y, kCaptionSize, clWhite);
+}
+
+void TfrmMain::Present() {
+  if (presentedVersion_ == composeVersion_) return;  // the control already has this frame
+  const bool buffered = isPreview || drawMode == 1;
+  TGuiCanvas* surface;
+  if (buffered) {
+    bmpDisplay = bmpCompose;
+    surface = &displayCanvas_;
+  } else {
+    imgMain->Picture() = bmpCompose;
+    surface = imgMainCanvas_.get();
+  }
+  if (!isPreview && pictures.empty()) DrawErrorText(*surface);
+
+  if (isPreview) {
+    // Plain stretching of the screen-size frame into the host's window.
+    TCanvas canvas(imgMain->Picture());
+    canvas.CopyMode = cmSrcCopy;
+    canvas.CopyRect(Rect(0, 0, imgMain->width(), imgMain->height()), bmpDisplay,
+                    Rect(0, 0, bmpDisplay.Width(), bmpDisplay.Height()));
+    imgMain->repaint();
+  } else if (drawMode == 1) {
+    imgMain->Picture() = bmpDisplay;
+    imgMain->repaint();
+  } else {
+    imgMain->update();
+  }
+  presentedVersion_ = composeVersion_;
+}
+
+void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {
+  const int H = bmpDisplay.Height();
+  const int W = imgMain->width();
+  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", H / 2 - 56, 24, kYellow, W);
+  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", H / 2 - 20, 16, kCyan, W);
+  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", H / 2 + 4, 12, kCyan, W);
+}
+
+void TfrmMain::KeepInCharge() {
+  if (isPreview || !ScreenSaverRunning() || !isVisible()) return;
+  // No window manager may keep a stay-on-top window on top: raise it
+  // ourselves, at every tick, so that nothing covers the slideshow for long.
+  RaiseWindow(this);
+  if (!inputGrabbed_) inputGrabbed_ = GrabInput(this, imgMain);
+}
+
+}  // namespace orv

@@ -1,0 +1,70 @@
+#include "platform/gui/window_stack.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QThread>
+#include <QWidget>
+#include <QWindow>
+#include <xcb/xcb.h>
+
+namespace orv {
+
+namespace {
+
+xcb_connection_t* Connection() {
+  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+  return x11 ? x11->connection() : nullptr;
+}
+
+QWindow* TopWindow(QWidget* w) {
+  if (!w) return nullptr;
+  if (QWindow* h = w->window()->windowHandle()) return h;
+  return nullptr;
+}
+
+}  // namespace
+
+void FlushWindowSystem() {
+  if (xcb_connection_t* c = Connection()) xcb_flush(c);
+}
+
+void RaiseWindow(QWidget* window) {
+  if (!window) return;
+  window->window()->raise();
+  FlushWindowSystem();
+}
+
+bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target) {
+  QWindow* win = TopWindow(keyboard_target);
+  if (!win || !win->isExposed()) return false;
+  // Qt's own grabs route the events to the widgets; the window's calls report
+  // whether the window system granted them.
+  keyboard_target->grabKeyboard();
+  mouse_target->grabMouse();
+  const bool keyboard = win->setKeyboardGrabEnabled(true);
+  const bool mouse = win->setMouseGrabEnabled(true);
+  FlushWindowSystem();
+  return keyboard && mouse;
+}
+
+void ReleaseInput(QWidget* keyboard_target, QWidget* mouse_target) {
+  if (keyboard_target && QWidget::keyboardGrabber() == keyboard_target) keyboard_target->releaseKeyboard();
+  if (mouse_target && QWidget::mouseGrabber() == mouse_target) mouse_target->releaseMouse();
+  FlushWindowSystem();
+}
+
+bool WaitUntilExposed(QWidget* window, int max_ms) {
+  FlushWindowSystem();
+  QElapsedTimer timer;
+  timer.start();
+  for (;;) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    QWindow* win = window->windowHandle();
+    if (!win || win->isExposed()) return win != nullptr;
+    if (timer.elapsed() >= max_ms) return false;
+    QThread::msleep(2);
+  }
+}
+
+}  // namespace orv

@@ -1,0 +1,29 @@
+// Keeping a window visible and in charge: raising it above others, holding
+// the keyboard and pointer, and getting requests to the window system at once.
+#pragma once
+
+class QWidget;
+
+namespace orv {
+
+// Sends what is queued for the window system now (on X11 an xcb flush):
+// requests such as a raise would otherwise wait until the event loop idles.
+void FlushWindowSystem();
+
+// Raises the top-level window above its siblings and flushes. Where no window
+// manager keeps a stay-on-top window on top, calling this regularly does.
+void RaiseWindow(QWidget* window);
+
+// Routes every key to keyboard_target and every pointer event to
+// mouse_target, also those meant for other programs' windows. False while the
+// window system refuses (the window is not viewable yet, or another client
+// holds a grab); callers retry.
+bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target);
+void ReleaseInput(QWidget* keyboard_target, QWidget* mouse_target);
+
+// Gives the window system up to max_ms milliseconds to expose a window that
+// has just been shown, processing its events but no user input. True once the
+// window is exposed (only then do immediate repaints reach the screen).
+bool WaitUntilExposed(QWidget* window, int max_ms);
+
+}  // namespace orv

@@ -1,0 +1,95 @@
+// Creating the display form: settings, background, picture list, splash.
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <filesystem>
+
+#include "display/splash_form.h"
+#include "display_fixture.h"
+
+namespace orv::test {
+namespace {
+
+using CreateTest = DisplayTest;
+
+TEST_F(CreateTest, ReadsSettingsAndStartsOnASnapshot) {
+  WriteSettings("ChangeSec=7\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=1\nPutExtention=0\n"
+                "[Settings]\nDrawMode=1\n");
+  auto form = Create();
+  EXPECT_EQ(form->illustFolder, pics);
+  EXPECT_EQ(form->changeSec, 7);
+  EXPECT_FALSE(form->extend);
+  EXPECT_TRUE(form->putFilename);
+  EXPECT_TRUE(form->putFullPath);
+  EXPECT_FALSE(form->putExtention);
+  EXPECT_EQ(form->drawMode, 1);
+  EXPECT_EQ(screen.snapshots, 1);
+  ASSERT_EQ(form->bmpBackground.Width(), 1920);
+  ASSERT_EQ(form->bmpBackground.Height(), 1080);
+  EXPECT_EQ(form->bmpBackground.GetPixel(0, 0), screen.colour);
+  EXPECT_EQ(form->bmpBackground.GetPixel(1919, 1079), screen.colour);
+  EXPECT_TRUE(SameBitmap(form->bmpCompose, form->bmpBackground));
+  EXPECT_TRUE(SameBitmap(form->bmpDisplay, form->bmpBackground));
+  EXPECT_EQ(form->nextIndex, 0);
+  EXPECT_EQ(form->secondCounter, 0);
+  EXPECT_TRUE(form->lastFileName.empty());
+  EXPECT_FALSE(form->inTimer);
+}
+
+TEST_F(CreateTest, ColourBackgroundTakesNoSnapshot) {
+  WriteSettings("[BGColor]\nEnable=1\nColor=255\n");  // 0x0000FF: red
+  screen.size = {800, 600};
+  auto form = Create();
+  EXPECT_EQ(screen.snapshots, 0);
+  ASSERT_EQ(form->bmpBackground.Width(), 800);
+  EXPECT_EQ(CountColour(form->bmpBackground, 0x0000FF, Rect(0, 0, 800, 600)), 800 * 600);
+}
+
+TEST_F(CreateTest, DefaultsWithoutASettingsFile) {
+  std::filesystem::remove(dir / "orvanne.ini");
+  auto form = Create();
+  EXPECT_EQ(form->illustFolder, dir.path());
+  EXPECT_EQ(form->changeSec, 10);
+  EXPECT_TRUE(form->extend);
+  EXPECT_FALSE(form->putFilename);
+  EXPECT_TRUE(form->putExtention);
+  EXPECT_EQ(form->drawMode, 0);
+}
+
+TEST_F(CreateTest, ShufflesTheListWithTheInjectedGenerator) {
+  Picture("x.bmp", "");
+  Picture("y.jpg", "");
+  Picture("z.png", "");
+  random.script = {2, 2, 0};  // x y z -> z y x -> z x y -> y x z
+  auto form = Create();
+  EXPECT_EQ(form->pictures,
+            (std::vector<std::string>{pics + "/y.jpg", pics + "/x.bmp", pics + "/z.png"}));
+  EXPECT_EQ(random.ranges, (std::vector<int>{3, 3, 3}));
+}
+
+TEST_F(CreateTest, SplashIsClosedOnceTheListIsBuilt) {
+  Picture("a.gif", "");
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // earlier tests' splashes
+  auto form = Create();
+  int splashes = 0;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* splash = qobject_cast<TfrmSplash*>(w)) {
+      ++splashes;
+      EXPECT_FALSE(splash->isVisible());
+      EXPECT_EQ(splash->lblCaption->text().toStdString(), "Searching : 1");
+      EXPECT_EQ(splash->ProgressBar->value(), 100);
+    }
+  EXPECT_EQ(splashes, 1);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_EQ(qobject_cast<TfrmSplash*>(w), nullptr);
+}
+
+TEST_F(CreateTest, MissingFolderGivesAnEmptyList) {
+  WriteSettings("");
+  std::filesystem::remove_all(pics);
+  auto form = Create();
+  EXPECT_TRUE(form->pictures.empty());
+}
+
+}  // namespace
+}  // namespace orv::test
