@@ -21,7 +21,7 @@ namespace orv {
 
 class TColorSwatch;
 class TGroupFrame;
-class TImage;
+class TStretchedImage;
 class TRadioGroup;
 class TUpDown;
 
@@ -89,7 +89,7 @@ class TfrmConfig : public QDialog {
   TGroupFrame* GroupBox2 = nullptr;
   QLabel* lblProductName = nullptr;
   QLabel* lblVersion = nullptr;
-  TImage* imgProgramIcon = nullptr;
+  TStretchedImage* imgProgramIcon = nullptr;
   QLabel* Copyright = nullptr;
   QLabel* Label6 = nullptr;
   QLabel* lblUrl = nullptr;

@@ -89,7 +89,7 @@ void TfrmConfig::CreateControls() {
   GroupBox2 = Place(new TGroupFrame(QString::fromUtf8("情報"), this), "GroupBox2", 8, 8, 425, 169);
   lblProductName = MakeLabel(GroupBox2, "lblProductName", QString::fromUtf8("アプリ名"), 24, 24);
   lblVersion = MakeLabel(GroupBox2, "lblVersion", QString(), 24, 36);
-  imgProgramIcon = Place(new TImage(GroupBox2), "imgProgramIcon", 60, 72, 33, 33);
+  imgProgramIcon = Place(new TStretchedImage(GroupBox2), "imgProgramIcon", 60, 72, 33, 33);
   Copyright = MakeLabel(GroupBox2, "Copyright", QStringLiteral("Copyright (C) 2026 The Orvanne Developers"), 144, 72);
   Label6 = MakeLabel(GroupBox2, "Label6", QStringLiteral("URL:"), 144, 96);
   lblUrl = MakeLabel(GroupBox2, "lblUrl", QString::fromLatin1(kWebAddress), 176, 96);

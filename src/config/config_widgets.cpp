@@ -117,12 +117,12 @@ void TColorSwatch::paintEvent(QPaintEvent* event) {
   QFrame::paintEvent(event);
 }
 
-void TImage::SetPicture(const QImage& image) {
+void TStretchedImage::SetPicture(const QImage& image) {
   picture_ = image;
   update();
 }
 
-void TImage::paintEvent(QPaintEvent*) {
+void TStretchedImage::paintEvent(QPaintEvent*) {
   QPainter p(this);
   p.setRenderHint(QPainter::SmoothPixmapTransform);
   p.drawImage(rect(), picture_);

@@ -81,10 +81,10 @@ class TColorSwatch : public QFrame {
 };
 
 // A picture stretched to the control's size.
-class TImage : public QWidget {
+class TStretchedImage : public QWidget {
   Q_OBJECT
  public:
-  explicit TImage(QWidget* parent) : QWidget(parent) {}
+  explicit TStretchedImage(QWidget* parent) : QWidget(parent) {}
   void SetPicture(const QImage& image);
   const QImage& Picture() const { return picture_; }
 

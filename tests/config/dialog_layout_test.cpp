@@ -129,7 +129,7 @@ TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
 
 TEST_F(DialogLayoutTest, InformationGroupShowsIconNameVersionAndAddress) {
   Open();
-  auto* icon = Get<TImage>("imgProgramIcon");
+  auto* icon = Get<TStretchedImage>("imgProgramIcon");
   EXPECT_EQ(icon->Picture(), ApplicationIconImage(32));
   EXPECT_FALSE(icon->Picture().isNull());
   // The picture is stretched over the whole control.
