@@ -56,9 +56,10 @@ class XTools {
   void Type(const std::string& text);
   // The whole screen, written to path (a .ppm file) and read back.
   PpmImage Screenshot(const std::string& path);
+  // Any other xdotool command ("click 1" where the pointer is, "mousemove_relative 1 0").
+  RunResult Xdotool(std::vector<std::string> args);
 
  private:
-  RunResult Xdotool(std::vector<std::string> args);
   std::string display_;
 };
 

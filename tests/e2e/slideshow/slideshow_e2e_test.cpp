@@ -6,9 +6,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
-#include "e2e/support/xvfb_session.h"
+#include "e2e/support/process.h"
+#include "e2e/support/x_session.h"
 #include "support/test_support.h"
 
 namespace orv::e2e {
@@ -27,12 +29,29 @@ constexpr int kEndMs = 5000;
 
 void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+// A screenshot's pixel as the program's colour value, 0x00BBGGRR.
+int32_t Pixel(const PpmImage& s, int x, int y) {
+  const Rgb c = s.At(x, y);
+  return c.r | (c.g << 8) | (c.b << 16);
+}
+
+bool ColourNear(int32_t a, int32_t b, int tolerance) {
+  for (int shift = 0; shift < 24; shift += 8)
+    if (std::abs(((a >> shift) & 0xFF) - ((b >> shift) & 0xFF)) > tolerance) return false;
+  return true;
+}
+
+using Saver = std::unique_ptr<Process>;
+
+// The exit status once the process ends within ms.
+std::optional<int> WaitExit(const Saver& p, int ms) { return p->Wait(Millis(ms)); }
+
 class SlideshowE2E : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(x_.Ok()) << "Xvfb did not start";
+    if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
     program_ = dir_ / "orvanne";
-    fs::copy_file(ORV_BINARY, program_);
+    fs::copy_file(ORV_PROGRAM, program_);
     fs::permissions(program_, fs::perms::owner_all);
     runtime_ = dir_ / "runtime";
     fs::create_directory(runtime_);
@@ -48,10 +67,32 @@ class SlideshowE2E : public ::testing::Test {
                                               std::to_string(kBg) + "\n");
   }
 
-  ChildProcess Start(const std::vector<std::string>& args) {
+  Env ProgramEnv() const {
+    Env env = x_.ClientEnv();
+    env.Set("XDG_RUNTIME_DIR", runtime_);
+    return env;
+  }
+
+  Saver Start(const std::vector<std::string>& args) {
     std::vector<std::string> argv = {program_};
     argv.insert(argv.end(), args.begin(), args.end());
-    return ChildProcess(argv, x_.ProgramEnv(runtime_), dir_ / "orvanne.log");
+    return Process::Start({argv, ProgramEnv(), dir_ / "orvanne.log", {}});
+  }
+
+  bool XDoTool(const std::vector<std::string>& args) { return tools_.Xdotool(args).status == 0; }
+
+  // Polls screenshots until pred holds or timeout_ms passes.
+  bool WaitForScreen(const std::function<bool(const PpmImage&)>& pred, int timeout_ms,
+                     PpmImage* last = nullptr) {
+    PpmImage shot;
+    const bool ok = WaitUntil(
+        [&] {
+          shot = tools_.Screenshot(dir_ / "shot.ppm");
+          return shot.width() == 1920 && pred(shot);
+        },
+        Millis(timeout_ms), Millis(200));
+    if (last) *last = shot;
+    return ok;
   }
 
   // Red with a green bottom-right quarter, made by ImageMagick.
@@ -70,12 +111,12 @@ class SlideshowE2E : public ::testing::Test {
   // The decoders are written in parallel: a picture our registry cannot
   // decode yet makes the checks that need it pointless.
   bool Decodable(const std::string& path) {
-    return RunCommand({ORV_PICDUMP, path, dir_ / "probe.pam"}, {}, nullptr, 20000) == 0;
+    return RunProgram({ORV_PICDUMP, path, dir_ / "probe.pam"}).status == 0;
   }
 
-  bool WaitForBackground(Screenshot* shot = nullptr) {
-    return x_.WaitForScreen([](const Screenshot& s) { return s.Pixel(2, 2) == kBg && s.Pixel(1917, 1077) == kBg; },
-                            kStartMs, shot);
+  bool WaitForBackground() {
+    return WaitForScreen([](const PpmImage& s) { return Pixel(s, 2, 2) == kBg && Pixel(s, 1917, 1077) == kBg; },
+                         kStartMs);
   }
 
   // The slideshow is up: its background shows, and a tick has passed for the grab.
@@ -87,7 +128,8 @@ class SlideshowE2E : public ::testing::Test {
   std::string Log() { return "program output:\n" + test::ReadFile(dir_ / "orvanne.log"); }
 
   test::TempDir dir_;
-  XvfbSession x_{1920, 1080};
+  XvfbServer x_;
+  XTools tools_{x_.display()};
   std::string program_, runtime_, pics_;
 };
 
@@ -99,10 +141,10 @@ struct InputCase {
 class EndsOnInput : public SlideshowE2E, public ::testing::WithParamInterface<InputCase> {};
 
 TEST_P(EndsOnInput, ExitsWithCodeZero) {
-  ChildProcess saver = Start({"/s"});
+  Saver saver = Start({"/s"});
   WaitUntilShowing();
-  ASSERT_TRUE(x_.XDoTool(GetParam().xdotool));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0)) << Log();
+  ASSERT_TRUE(XDoTool(GetParam().xdotool));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0)) << Log();
 }
 
 INSTANTIATE_TEST_SUITE_P(Input, EndsOnInput,
@@ -113,25 +155,25 @@ INSTANTIATE_TEST_SUITE_P(Input, EndsOnInput,
                          [](const ::testing::TestParamInfo<InputCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SlideshowE2E, WheelAloneDoesNotEndIt) {
-  ChildProcess saver = Start({"/s"});
+  Saver saver = Start({"/s"});
   WaitUntilShowing();
-  ASSERT_TRUE(x_.XDoTool({"click", "4"}));
-  ASSERT_TRUE(x_.XDoTool({"click", "5"}));
+  ASSERT_TRUE(XDoTool({"click", "4"}));
+  ASSERT_TRUE(XDoTool({"click", "5"}));
   Sleep(1500);
-  EXPECT_TRUE(saver.Running());
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0)) << Log();
+  EXPECT_TRUE(saver->Running());
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0)) << Log();
 }
 
 TEST_F(SlideshowE2E, EmptyFolderShowsTheErrorLines) {
   WriteSettings("", dir_ / "no-such-folder");
-  ChildProcess saver = Start({"/s"});
-  Screenshot shot;
-  auto lines = [](const Screenshot& s) {
+  Saver saver = Start({"/s"});
+  PpmImage shot;
+  auto lines = [](const PpmImage& s) {
     int yellow = 0, cyan = 0, left = 1920, right = -1;
     for (int y = 470; y < 580; ++y)
       for (int x = 0; x < 1920; ++x) {
-        const int32_t p = s.Pixel(x, y);
+        const int32_t p = Pixel(s, x, y);
         if (p == kYellow && y < 520) {
           ++yellow;
           left = std::min(left, x);
@@ -141,114 +183,110 @@ TEST_F(SlideshowE2E, EmptyFolderShowsTheErrorLines) {
       }
     return yellow > 200 && cyan > 200 && std::abs(left + right - 1920) <= 4;
   };
-  EXPECT_TRUE(x_.WaitForScreen(lines, kStartMs, &shot)) << Log();
-  EXPECT_EQ(shot.Pixel(960, 100), kBg);
-  EXPECT_EQ(shot.Pixel(960, 900), kBg);
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0));
+  EXPECT_TRUE(WaitForScreen(lines, kStartMs, &shot)) << Log();
+  EXPECT_EQ(Pixel(shot, 960, 100), kBg);
+  EXPECT_EQ(Pixel(shot, 960, 900), kBg);
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
 TEST_F(SlideshowE2E, BitmapIsCentredAtItsOwnSize) {
   const std::string bmp = MakePicture("own.bmp", 800, 600, "-type TrueColor", "BMP3:");
   if (!Decodable(bmp)) GTEST_SKIP() << "the bitmap reader cannot decode yet";
   WriteSettings("Extend=0");
-  ChildProcess saver = Start({"/s"});
-  Screenshot s;
+  Saver saver = Start({"/s"});
+  PpmImage s;
   // Drawn 1:1 at (560, 240).
-  auto placed = [](const Screenshot& s) {
-    return s.Pixel(560, 240) == kRed && s.Pixel(1359, 839) == kGreen && s.Pixel(1359, 240) == kRed &&
-           s.Pixel(560, 839) == kRed && s.Pixel(559, 540) == kBg && s.Pixel(1360, 540) == kBg &&
-           s.Pixel(960, 239) == kBg && s.Pixel(960, 840) == kBg;
+  auto placed = [](const PpmImage& s) {
+    return Pixel(s, 560, 240) == kRed && Pixel(s, 1359, 839) == kGreen && Pixel(s, 1359, 240) == kRed &&
+           Pixel(s, 560, 839) == kRed && Pixel(s, 559, 540) == kBg && Pixel(s, 1360, 540) == kBg &&
+           Pixel(s, 960, 239) == kBg && Pixel(s, 960, 840) == kBg;
   };
-  EXPECT_TRUE(x_.WaitForScreen(placed, kStartMs, &s)) << Log();
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0));
+  EXPECT_TRUE(WaitForScreen(placed, kStartMs, &s)) << Log();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
 TEST_F(SlideshowE2E, JpegIsEnlargedAndCentred) {
   const std::string jpg = MakePicture("small.jpg", 800, 600, "-quality 95");
   if (!Decodable(jpg)) GTEST_SKIP() << "the JPEG adapter cannot decode yet";
   WriteSettings("Extend=1");
-  ChildProcess saver = Start({"/s"});
+  Saver saver = Start({"/s"});
   // 800 x 600 becomes 1440 x 1080 at (240, 0).
-  auto placed = [](const Screenshot& s) {
-    return ColourNear(s.Pixel(250, 10), kRed, 24) && ColourNear(s.Pixel(1669, 10), kRed, 24) &&
-           ColourNear(s.Pixel(1669, 1069), kGreen, 24) && ColourNear(s.Pixel(250, 1069), kRed, 24) &&
-           s.Pixel(239, 540) == kBg && s.Pixel(1680, 540) == kBg;
+  auto placed = [](const PpmImage& s) {
+    return ColourNear(Pixel(s, 250, 10), kRed, 24) && ColourNear(Pixel(s, 1669, 10), kRed, 24) &&
+           ColourNear(Pixel(s, 1669, 1069), kGreen, 24) && ColourNear(Pixel(s, 250, 1069), kRed, 24) &&
+           Pixel(s, 239, 540) == kBg && Pixel(s, 1680, 540) == kBg;
   };
-  Screenshot s;
-  EXPECT_TRUE(x_.WaitForScreen(placed, kStartMs, &s)) << Log();
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0));
+  PpmImage s;
+  EXPECT_TRUE(WaitForScreen(placed, kStartMs, &s)) << Log();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
 TEST_F(SlideshowE2E, CaptionIsWrittenLowerLeft) {
   const std::string bmp = MakePicture("captioned.bmp", 640, 360, "-type TrueColor", "BMP3:");
   if (!Decodable(bmp)) GTEST_SKIP() << "the bitmap reader cannot decode yet";
   WriteSettings("Extend=1\n[Filename]\nPutFilename=1");
-  ChildProcess saver = Start({"/s"});
-  auto captioned = [](const Screenshot& s) {
+  Saver saver = Start({"/s"});
+  auto captioned = [](const PpmImage& s) {
     int white_low = 0, white_high = 0, black_low = 0;
     for (int y = 0; y < 1080; ++y)
       for (int x = 0; x < 960; ++x) {
-        const int32_t p = s.Pixel(x, y);
+        const int32_t p = Pixel(s, x, y);
         if (p == kWhite) (y >= 1030 && x >= 14 && x < 400 ? white_low : white_high)++;
         if (p == 0 && y >= 1030 && x < 400) ++black_low;
       }
-    return white_low > 30 && black_low > 30 && white_high == 0 && ColourNear(s.Pixel(480, 270), kRed, 0);
+    return white_low > 30 && black_low > 30 && white_high == 0 && ColourNear(Pixel(s, 480, 270), kRed, 0);
   };
-  Screenshot s;
-  EXPECT_TRUE(x_.WaitForScreen(captioned, kStartMs, &s)) << Log();
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0));
+  PpmImage s;
+  EXPECT_TRUE(WaitForScreen(captioned, kStartMs, &s)) << Log();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
 TEST_F(SlideshowE2E, SecondCopyDoesNotStart) {
-  ChildProcess first = Start({"/s"});
+  Saver first = Start({"/s"});
   WaitUntilShowing();
-  ChildProcess second = Start({"/s"});
-  EXPECT_EQ(second.WaitExit(kEndMs), std::optional<int>(0));
-  EXPECT_TRUE(first.Running());
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(first.WaitExit(kEndMs), std::optional<int>(0)) << Log();
+  Saver second = Start({"/s"});
+  EXPECT_EQ(WaitExit(second, kEndMs), std::optional<int>(0));
+  EXPECT_TRUE(first->Running());
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(first, kEndMs), std::optional<int>(0)) << Log();
 }
 
 TEST_F(SlideshowE2E, ComesBackOnTopOfAWindowThatCoversIt) {
-  ChildProcess saver = Start({"/s"});
+  Saver saver = Start({"/s"});
   WaitUntilShowing();
-  Env env = x_.ProgramEnv(runtime_);
-  ChildProcess cover({"/usr/bin/xlogo", "-geometry", "400x400+0+0", "-bg", "white"}, env, dir_ / "xlogo.log");
+  Saver cover = Process::Start({{"/usr/bin/xlogo", "-geometry", "400x400+0+0", "-bg", "white"}, ProgramEnv(),
+                                dir_ / "xlogo.log", {}});
   Sleep(300);
   // No window manager here: the slideshow raises itself at its next ticks.
-  EXPECT_TRUE(x_.WaitForScreen([](const Screenshot& s) { return s.Pixel(200, 200) == kBg; }, kStartMs));
-  EXPECT_TRUE(cover.Running());
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  EXPECT_EQ(saver.WaitExit(kEndMs), std::optional<int>(0)) << Log();
+  EXPECT_TRUE(WaitForScreen([](const PpmImage& s) { return Pixel(s, 200, 200) == kBg; }, kStartMs));
+  EXPECT_TRUE(cover->Running());
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0)) << Log();
 }
 
 TEST_F(SlideshowE2E, PreviewDrawsIntoTheHostIgnoresInputAndEndsWithIt) {
-  Env env = x_.ProgramEnv(runtime_);
-  ChildProcess host({"/usr/bin/xlogo", "-name", "host", "-geometry", "320x240+0+0"}, env, dir_ / "xlogo.log");
-  std::string id;
-  for (int i = 0; i < 100 && id.empty(); ++i) {
-    std::string out;
-    if (x_.XDoTool({"search", "--name", "host"}, &out)) id = out.substr(0, out.find('\n'));
-    if (id.empty()) Sleep(100);
-  }
-  ASSERT_FALSE(id.empty()) << "no host window";
-  ChildProcess preview = Start({"/p", id});
-  auto inside = [](const Screenshot& s) {
-    return s.Pixel(2, 2) == kBg && s.Pixel(160, 120) == kBg && s.Pixel(317, 237) == kBg && s.Pixel(400, 300) != kBg;
+  Saver host = Process::Start({{"/usr/bin/xlogo", "-name", "host", "-geometry", "320x240+0+0"}, ProgramEnv(),
+                               dir_ / "xlogo.log", {}});
+  const auto host_id = tools_.WaitForWindow("^host$", Millis(10000));
+  ASSERT_TRUE(host_id) << "no host window";
+  const std::string id = std::to_string(*host_id);
+  Saver preview = Start({"/p", id});
+  auto inside = [](const PpmImage& s) {
+    return Pixel(s, 2, 2) == kBg && Pixel(s, 160, 120) == kBg && Pixel(s, 317, 237) == kBg && Pixel(s, 400, 300) != kBg;
   };
-  EXPECT_TRUE(x_.WaitForScreen(inside, kStartMs)) << Log();
-  ASSERT_TRUE(x_.XDoTool({"mousemove", "100", "100"}));
-  ASSERT_TRUE(x_.XDoTool({"click", "1"}));
-  ASSERT_TRUE(x_.XDoTool({"key", "space"}));
-  ASSERT_TRUE(x_.XDoTool({"mousemove_relative", "1", "0"}));
+  EXPECT_TRUE(WaitForScreen(inside, kStartMs)) << Log();
+  ASSERT_TRUE(XDoTool({"mousemove", "100", "100"}));
+  ASSERT_TRUE(XDoTool({"click", "1"}));
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  ASSERT_TRUE(XDoTool({"mousemove_relative", "1", "0"}));
   Sleep(1000);
-  EXPECT_TRUE(preview.Running()) << Log();
-  host.Kill();
-  EXPECT_EQ(preview.WaitExit(kEndMs), std::optional<int>(0)) << Log();
+  EXPECT_TRUE(preview->Running()) << Log();
+  host->Stop();
+  EXPECT_EQ(WaitExit(preview, kEndMs), std::optional<int>(0)) << Log();
 }
 
 }  // namespace
