@@ -22,7 +22,7 @@ namespace {
 constexpr uint64_t kMaxImagePixels = uint64_t(kMaxPicturePixels) * 4;
 }  // namespace
 
-TGIFImage::TGIFImage() : header_(this), images_(this) {}
+TGIFImage::TGIFImage() : header_(this), images_(this), pixel_limit_(kMaxImagePixels) {}
 
 TGIFImage::~TGIFImage() {
   StopAllPainters();
@@ -75,7 +75,7 @@ void TGIFImage::RenderProgress(TProgressStage stage, int percent) {
 }
 
 void TGIFImage::ReserveFramePixels(uint64_t pixels) {
-  if (pixels > kMaxImagePixels - frame_pixels_) throw GIFException("Image exceeds maximum size");
+  if (frame_pixels_ > pixel_limit_ || pixels > pixel_limit_ - frame_pixels_) throw GIFException("Image exceeds maximum size");
   frame_pixels_ += pixels;
 }
 

@@ -109,6 +109,8 @@ class TGIFImage : public TGraphic {
   void SetMainThread(MainThread* main) { main_thread_ = main; }
   void SetPainterClock(std::shared_ptr<IGIFPainterClock> clock) { clock_ = std::move(clock); }
   void SetPainterStopTimeout(uint32_t ms) { stop_timeout_ms_ = ms; }
+  // Pixels all frames together may hold (default: four pictures' worth).
+  void SetPixelLimit(uint64_t pixels) { pixel_limit_ = pixels; }
 
   // --- used by the stream parts and painters ---
   void LoadProgress(TStream& stream);
@@ -129,6 +131,7 @@ class TGIFImage : public TGraphic {
   TGIFHeader header_;
   TGIFImageList images_;
   uint64_t frame_pixels_ = 0;
+  uint64_t pixel_limit_;
 
   std::unique_ptr<TBitmap> frame_bitmap_;
   std::unique_ptr<TCanvas> frame_canvas_;
