@@ -75,6 +75,7 @@ struct SignatureCase {
   std::string signature;
   bool loads;
 };
+void PrintTo(const SignatureCase& c, std::ostream* os) { *os << c.name; }
 
 class GIFSignature : public ::testing::TestWithParam<SignatureCase> {};
 
@@ -219,6 +220,7 @@ struct AppCase {
   size_t raw_blocks;
   std::string error;
 };
+void PrintTo(const AppCase& c, std::ostream* os) { *os << c.name; }
 
 class GIFApplicationExtension : public ::testing::TestWithParam<AppCase> {};
 

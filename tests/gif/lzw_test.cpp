@@ -50,6 +50,7 @@ struct RoundTrip {
   int code_size, width, height, run;
   LZWOptions lzw;
 };
+void PrintTo(const RoundTrip& c, std::ostream* os) { *os << c.name; }
 
 class LZWRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
 
