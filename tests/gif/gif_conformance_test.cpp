@@ -40,6 +40,7 @@ struct MemReader {
 int ReadMem(GifFileType* gif, GifByteType* buf, int n) {
   auto* r = static_cast<MemReader*>(gif->UserData);
   size_t k = std::min(size_t(n), r->data->size() - r->pos);
+  if (k == 0) return 0;
   std::memcpy(buf, r->data->data() + r->pos, k);
   r->pos += k;
   return int(k);
