@@ -10,6 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Both the plain and the dithered bitmap paths.
   orv::SetScreenBitsPerPixel((size & 1) ? 8 : 24);
   orv::TGIFImage image;
+  image.SetPixelLimit(1 << 20);  // all frames together; keeps each run short
   int warnings = 0;
   image.WarningHandler = [&](void*, int, const std::string&) { ++warnings; };
   orv::TMemoryStream stream(data, size);
@@ -18,11 +19,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const orv::Exception&) {
     return 0;
   }
+  // Bitmap building costs the same per pixel at any size; big pictures only
+  // slow the search down.
+  constexpr int64_t kRenderPixels = 1 << 14;
   try {
     for (int i = 0; i < image.Images().Count(); ++i) {
-      image.Images()[i]->Bitmap();
-      image.Images()[i]->Mask();
+      orv::TGIFSubImage& frame = *image.Images()[i];
+      if (int64_t(frame.Width()) * frame.Height() > kRenderPixels) continue;
+      frame.Bitmap();
+      frame.Mask();
     }
+    if (image.Images().Count() == 0 || int64_t(image.Width()) * image.Height() > kRenderPixels ||
+        int64_t(image.Images()[0]->Width()) * image.Images()[0]->Height() > kRenderPixels)
+      return 0;
     orv::TBitmap bmp;
     image.CopyToBitmap(bmp);
     if (!bmp.Empty() && bmp.Width() <= 256 && bmp.Height() <= 256) {

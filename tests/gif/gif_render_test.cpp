@@ -79,9 +79,10 @@ TEST(GIFImageBitmap, FullSizeFirstFrameIsCopiedAndTransparentPixelsShowTheirColo
   s.frames.push_back(Frame(0, 0, 3, 1, {5, 1, 5}));
   s.frames[0].transparent = 5;
   s.frames.push_back(Frame(0, 0, 3, 1, {2, 2, 2}));
+  s.frames.push_back(Frame(1, 0, 1, 1, {3}));
   auto img = Load(s);
   TBitmap bmp;
-  img->CopyToBitmap(bmp);
+  img->CopyToBitmap(bmp);  // what the slideshow does: the first frame, no thread
   EXPECT_EQ(bmp.PixelFormat(), pf8bit);
   EXPECT_EQ(Colors(bmp), (std::vector<int32_t>{C(0x808080), C(0xFF0000), C(0x808080)}));
   EXPECT_EQ(img->PainterCount(), 0);
