@@ -123,7 +123,8 @@ class TGIFImage : public TGraphic {
   void ClearContents();
   void BuildFrameBitmap();
   void DrawFrameBitmap(TCanvas& canvas, const TRect& r);
-  void ReapPainters(bool wait);
+  // Joins the threads of ended painters; gives the first failure among them.
+  std::exception_ptr ReapPainters(bool wait);
   MainThread& Main() const;
   std::shared_ptr<TGIFPainter> FindPainter(TGIFPainter* p);
   bool WaitForPainter(const std::shared_ptr<TGIFPainter>& painter);

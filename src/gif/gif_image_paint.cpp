@@ -29,17 +29,20 @@ void TGIFImage::PainterEnded(TGIFPainter* painter) {
   }
 }
 
-void TGIFImage::ReapPainters(bool wait) {
+std::exception_ptr TGIFImage::ReapPainters(bool wait) {
   std::lock_guard<std::recursive_mutex> lock(painters_mu_);
+  std::exception_ptr error;
   for (auto it = ended_.begin(); it != ended_.end();) {
     // An ended painter only has to leave its thread function; it waits on nothing.
     if (wait || (*it)->Finished()) {
       (*it)->JoinThread();
+      if (!error) error = (*it)->Error();
       it = ended_.erase(it);
     } else {
       ++it;
     }
   }
+  return error;
 }
 
 bool TGIFImage::WaitForPainter(const std::shared_ptr<TGIFPainter>& painter) {
@@ -107,7 +110,8 @@ void TGIFImage::StopAllPainters() {
 }
 
 void TGIFImage::PaintOnCanvas(TCanvas& canvas, const TRect& r) {
-  ReapPainters(false);
+  // A painter thread's failure is raised where its painter is let go of.
+  if (std::exception_ptr error = ReapPainters(false)) std::rethrow_exception(error);
   if (images_.Count() == 0 || drawing_) return;
   drawing_ = true;
   struct Reset {

@@ -394,6 +394,26 @@ TEST(GIFPainterThreaded, FreeingTheImageEndsItsPainters) {
   EXPECT_EQ(TGIFPainter::LiveThreads(), 0);
 }
 
+TEST(GIFPainterThreaded, FailureInTheThreadIsRaisedByTheNextPaint) {
+  QueuedMainThread main;
+  Player p(Strip({Frame(0, 4, 1, 1), Frame(1, 1, 2, 1)}), DefaultDrawOptions | DrawDirect);
+  p.image->SetMainThread(&main);
+  p.image->Events.OnPaint = [](TGIFPainter* painter) {
+    if (painter->ActiveImage() == 1) throw GIFException("handler failed");
+  };
+  p.Paint();
+  ASSERT_TRUE(Pump(main, [&] { return p.image->PainterCount() == 0; }));
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (TGIFPainter::LiveThreads() > 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  try {
+    p.Paint();
+    ADD_FAILURE() << "no error";
+  } catch (const GIFException& e) {
+    EXPECT_STREQ(e.what(), "handler failed");
+  }
+  EXPECT_EQ(p.order, (std::vector<int>{0}));
+}
+
 // A GUI thread that cannot run painter steps while the image waits.
 class StuckMainThread : public QueuedMainThread {
  public:
