@@ -150,18 +150,18 @@ std::vector<int> InterlaceRows(int height) {
   return rows;
 }
 
-Bytes BuildGif(const GifSpec& spec) {
-  Bytes b(spec.signature.begin(), spec.signature.end());
-  Put16(b, spec.width);
-  Put16(b, spec.height);
-  b.push_back(spec.global.empty() ? 0x70 : uint8_t(0xF0 | TableSizeCode(spec.global.size())));
-  b.push_back(uint8_t(spec.background));
+Bytes BuildGif(const GifPlan& plan) {
+  Bytes b(plan.signature.begin(), plan.signature.end());
+  Put16(b, plan.width);
+  Put16(b, plan.height);
+  b.push_back(plan.global.empty() ? 0x70 : uint8_t(0xF0 | TableSizeCode(plan.global.size())));
+  b.push_back(uint8_t(plan.background));
   b.push_back(0);
-  if (!spec.global.empty()) PutTable(b, spec.global);
-  for (size_t i = 0; i < spec.frames.size(); ++i) {
-    const FrameSpec& f = spec.frames[i];
-    if (i == 0 && spec.loop_count >= 0)
-      for (uint8_t x : AppBlock("NETSCAPE2.0", {{1, uint8_t(spec.loop_count), uint8_t(spec.loop_count >> 8)}}))
+  if (!plan.global.empty()) PutTable(b, plan.global);
+  for (size_t i = 0; i < plan.frames.size(); ++i) {
+    const FramePlan& f = plan.frames[i];
+    if (i == 0 && plan.loop_count >= 0)
+      for (uint8_t x : AppBlock("NETSCAPE2.0", {{1, uint8_t(plan.loop_count), uint8_t(plan.loop_count >> 8)}}))
         b.push_back(x);
     for (const Bytes& e : f.extensions_before) b.insert(b.end(), e.begin(), e.end());
     if (f.gce || f.transparent >= 0) {
@@ -191,7 +191,7 @@ Bytes BuildGif(const GifSpec& spec) {
     }
     b.insert(b.end(), data.begin(), data.end());
   }
-  if (spec.trailer) b.push_back(0x3B);
+  if (plan.trailer) b.push_back(0x3B);
   return b;
 }
 

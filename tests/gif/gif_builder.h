@@ -32,7 +32,7 @@ struct Code {
 };
 Bytes PackCodes(int min_code_size, const std::vector<Code>& codes, int block_size = 255, bool terminator = true);
 
-struct FrameSpec {
+struct FramePlan {
   int left = 0, top = 0, width = 0, height = 0;
   Bytes pixels;                 // width * height indexes, top to bottom
   std::vector<uint32_t> local;  // 0xRRGGBB; empty: no local table
@@ -46,19 +46,19 @@ struct FrameSpec {
   std::vector<Bytes> extensions_before;  // raw extension blocks ahead of the GCE
 };
 
-struct GifSpec {
+struct GifPlan {
   std::string signature = "GIF89a";
   int width = 0, height = 0;
   std::vector<uint32_t> global;  // empty: no global table
   int background = 0;
   int loop_count = -1;           // >= 0: NETSCAPE2.0 block in the first frame
-  std::vector<FrameSpec> frames;
+  std::vector<FramePlan> frames;
   bool trailer = true;
 };
 
 // Size code of a table with n entries (2 << code >= n).
 int TableSizeCode(size_t n);
-Bytes BuildGif(const GifSpec& spec);
+Bytes BuildGif(const GifPlan& plan);
 Bytes CommentBlock(const std::string& text);
 Bytes AppBlock(const std::string& identity, const std::vector<Bytes>& sub_blocks, int block_size = 11);
 Bytes GceBlock(int disposal, int delay, int transparent, int packed_extra = 0);

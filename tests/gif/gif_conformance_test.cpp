@@ -138,8 +138,8 @@ Bytes Noise(size_t n, int colors, unsigned seed, int smooth) {
   return p;
 }
 
-FrameSpec MakeFrame(int x, int y, int w, int h, int colors, unsigned seed, int smooth = 3) {
-  FrameSpec f;
+FramePlan MakeFrame(int x, int y, int w, int h, int colors, unsigned seed, int smooth = 3) {
+  FramePlan f;
   f.left = x;
   f.top = y;
   f.width = w;
@@ -154,13 +154,13 @@ FrameSpec MakeFrame(int x, int y, int w, int h, int colors, unsigned seed, int s
 TEST(GIFConformance, EveryTableSizeGlobalAndLocal) {
   for (int code = 0; code < 8; ++code) {
     const int n = 2 << code;
-    GifSpec s;
+    GifPlan s;
     s.width = 33;
     s.height = 17;
     s.global = Colors256(n, unsigned(code));
     s.frames.push_back(MakeFrame(0, 0, 33, 17, n, unsigned(code)));
     ExpectSameAsGiflib(BuildGif(s), "global " + std::to_string(n));
-    GifSpec l = s;
+    GifPlan l = s;
     l.global.clear();
     l.frames[0].local = Colors256(n, unsigned(code + 100));
     ExpectSameAsGiflib(BuildGif(l), "local " + std::to_string(n));
@@ -170,11 +170,11 @@ TEST(GIFConformance, EveryTableSizeGlobalAndLocal) {
 TEST(GIFConformance, CodeSizesTwoToEightAndFullTables) {
   for (int bits = 2; bits <= 8; ++bits) {
     for (bool deferred : {false, true}) {
-      GifSpec s;
+      GifPlan s;
       s.width = 257;
       s.height = 129;
       s.global = Colors256(1 << bits, unsigned(bits));
-      FrameSpec f = MakeFrame(0, 0, 257, 129, 1 << bits, unsigned(bits) * 3, 1);  // noise fills the table
+      FramePlan f = MakeFrame(0, 0, 257, 129, 1 << bits, unsigned(bits) * 3, 1);  // noise fills the table
       f.lzw.min_code_size = bits;
       f.lzw.clear_when_full = !deferred;
       s.frames.push_back(f);
@@ -201,11 +201,11 @@ TEST(GIFConformance, OddEncodings) {
   twice.double_clear = true;
   cases.push_back({"two clears", twice});
   for (const Case& c : cases) {
-    GifSpec s;
+    GifPlan s;
     s.width = 61;
     s.height = 47;
     s.global = Colors256(256, 9);
-    FrameSpec f = MakeFrame(0, 0, 61, 47, 256, 4, 2);
+    FramePlan f = MakeFrame(0, 0, 61, 47, 256, 4, 2);
     f.lzw = c.lzw;
     f.lzw.min_code_size = 8;
     s.frames.push_back(f);
@@ -214,13 +214,13 @@ TEST(GIFConformance, OddEncodings) {
 }
 
 TEST(GIFConformance, InterlacedTransparentAndAnimated) {
-  GifSpec s;
+  GifPlan s;
   s.width = 40;
   s.height = 30;
   s.global = Colors256(64, 1);
   s.loop_count = 0;
   for (int i = 0; i < 6; ++i) {
-    FrameSpec f = MakeFrame(i * 3, i * 2, 40 - i * 6, 30 - i * 4, 64, unsigned(i + 20));
+    FramePlan f = MakeFrame(i * 3, i * 2, 40 - i * 6, 30 - i * 4, 64, unsigned(i + 20));
     f.interlaced = i % 2 == 1;
     f.transparent = i % 3 == 0 ? 5 : -1;
     f.gce = true;
@@ -231,7 +231,7 @@ TEST(GIFConformance, InterlacedTransparentAndAnimated) {
   }
   ExpectSameAsGiflib(BuildGif(s), "animation");
   for (int h : {1, 2, 3, 4, 5, 7, 8, 9, 15, 16, 17}) {
-    GifSpec t;
+    GifPlan t;
     t.width = 5;
     t.height = h;
     t.global = Colors256(8, 2);
@@ -240,7 +240,7 @@ TEST(GIFConformance, InterlacedTransparentAndAnimated) {
     ExpectSameAsGiflib(BuildGif(t), "interlaced height " + std::to_string(h));
   }
   // The first frame smaller than the screen and partly outside it.
-  GifSpec o;
+  GifPlan o;
   o.width = 20;
   o.height = 10;
   o.global = Colors256(4, 3);
@@ -342,7 +342,7 @@ void CheckDamaged(const Bytes& data, const std::string& what, size_t intact_fram
 }
 
 TEST(GIFConformance, TruncatedStreamsKeepWhatWasRead) {
-  GifSpec s;
+  GifPlan s;
   s.width = 50;
   s.height = 40;
   s.global = Colors256(256, 5);
@@ -369,13 +369,13 @@ TEST(GIFConformance, TruncatedStreamsKeepWhatWasRead) {
 }
 
 TEST(GIFConformance, FlippedBytesNeverHurt) {
-  GifSpec s;
+  GifPlan s;
   s.width = 30;
   s.height = 20;
   s.global = Colors256(32, 2);
   s.loop_count = 2;
   for (int i = 0; i < 3; ++i) {
-    FrameSpec f = MakeFrame(i * 2, i, 20, 15, 32, unsigned(i + 5));
+    FramePlan f = MakeFrame(i * 2, i, 20, 15, 32, unsigned(i + 5));
     f.gce = true;
     f.transparent = 3;
     f.interlaced = i == 1;
@@ -384,7 +384,7 @@ TEST(GIFConformance, FlippedBytesNeverHurt) {
   const Bytes good = BuildGif(s);
   std::vector<size_t> frame_end;  // offset just past each frame's data
   for (size_t i = 1; i <= s.frames.size(); ++i) {
-    GifSpec part = s;
+    GifPlan part = s;
     part.frames.resize(i);
     part.trailer = false;
     frame_end.push_back(BuildGif(part).size());

@@ -16,8 +16,8 @@ const std::vector<uint32_t> kTable = {kBg, kA, kB, kC, kD, 0x000000, 0xFFFFFF, 0
 
 int32_t C(uint32_t rgb) { return RGB(int(rgb >> 16), int((rgb >> 8) & 0xFF), int(rgb & 0xFF)); }
 
-FrameSpec Frame(int x, int w, uint8_t index, int disposal, int delay = 0) {
-  FrameSpec f;
+FramePlan Frame(int x, int w, uint8_t index, int disposal, int delay = 0) {
+  FramePlan f;
   f.left = x;
   f.width = w;
   f.height = 1;
@@ -30,8 +30,8 @@ FrameSpec Frame(int x, int w, uint8_t index, int disposal, int delay = 0) {
 }
 
 // A 4 x 1 logical screen; background index 0 (grey).
-GifSpec Strip(std::vector<FrameSpec> frames, int loop_count = -1) {
-  GifSpec s;
+GifPlan Strip(std::vector<FramePlan> frames, int loop_count = -1) {
+  GifPlan s;
   s.width = 4;
   s.height = 1;
   s.global = kTable;
@@ -51,8 +51,8 @@ struct Player {
   int starts = 0, loops = 0, ends = 0;
   int stop_after = -1;  // stop the painter after this many frames
 
-  explicit Player(const GifSpec& spec, TGIFDrawOptions options) {
-    Loaded r = LoadGif(BuildGif(spec));
+  explicit Player(const GifPlan& plan, TGIFDrawOptions options) {
+    Loaded r = LoadGif(BuildGif(plan));
     EXPECT_EQ(r.error, "");
     image = std::move(r.image);
     image->DrawOptions = options;
@@ -104,7 +104,7 @@ class GIFPainterLoops : public ::testing::TestWithParam<LoopCase> {};
 
 TEST_P(GIFPainterLoops, RepeatAsTheExtensionSays) {
   const LoopCase& c = GetParam();
-  GifSpec s = Strip({Frame(0, 4, 1, 1), Frame(1, 1, 2, 1), Frame(2, 1, 3, 1)});
+  GifPlan s = Strip({Frame(0, 4, 1, 1), Frame(1, 1, 2, 1), Frame(2, 1, 3, 1)});
   s.frames[size_t(c.loop_frame)].extensions_before = {
       AppBlock("NETSCAPE2.0", {{1, uint8_t(c.loop_count), uint8_t(c.loop_count >> 8)}})};
   Player p(s, c.options);
@@ -133,7 +133,7 @@ TEST(GIFPainter, LoopEventComesAtEachNewPass) {
 
 struct DisposalCase {
   const char* name;
-  std::vector<FrameSpec> frames;
+  std::vector<FramePlan> frames;
   TGIFDrawOptions options;
   std::vector<std::vector<int32_t>> shown;
 };
@@ -173,9 +173,19 @@ INSTANTIATE_TEST_SUITE_P(
                      {Row({kA, kA, kA, kA}), Row({kA, kA, kA, kA}), Row({kA, kA, kA, kA})}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(GIFPainter, TilingRepeatsFramesAndRestoresEveryTile) {
+  Player p(Strip({Frame(0, 4, 1, 1), Frame(1, 1, 2, 2), Frame(2, 1, 3, 1)}), (kSync & ~DrawTransparent) | DrawTiling);
+  TBitmap wide(8, 1, pf32bit);
+  TCanvas canvas(wide);
+  p.image->PaintOnCanvas(canvas, Rect(0, 0, 8, 1));
+  ASSERT_EQ(p.shown.size(), 3u);
+  EXPECT_EQ(p.shown[1], Row({kA, kB, kA, kA, kA, kB, kA, kA}));
+  EXPECT_EQ(p.shown[2], Row({kA, kBg, kC, kA, kA, kBg, kC, kA}));
+}
+
 TEST(GIFPainter, TransparentRestoreBringsBackWhatWasUnderTheImage) {
   // Frame 0 leaves its first pixel transparent and is restored by method 2.
-  FrameSpec f0 = Frame(0, 4, 1, 2);
+  FramePlan f0 = Frame(0, 4, 1, 2);
   f0.pixels = {7, 1, 1, 1};
   f0.transparent = 7;
   Player p(Strip({f0, Frame(3, 1, 3, 1)}), kSync);
@@ -184,7 +194,7 @@ TEST(GIFPainter, TransparentRestoreBringsBackWhatWasUnderTheImage) {
 }
 
 TEST(GIFPainter, ClearOnLoopRestoresTheFirstFramesAreaAtEachPass) {
-  FrameSpec f0 = Frame(0, 2, 1, 1);
+  FramePlan f0 = Frame(0, 2, 1, 1);
   Player p(Strip({f0, Frame(2, 2, 2, 1)}, 2), (kSync & ~DrawTransparent) | DrawClearOnLoop);
   p.image->BackgroundColorOverride = C(0x000000);
   p.Paint();
@@ -195,7 +205,7 @@ TEST(GIFPainter, ClearOnLoopRestoresTheFirstFramesAreaAtEachPass) {
 }
 
 TEST(GIFPainter, BackgroundColourComesFromOverrideOrGlobalTable) {
-  GifSpec s = Strip({Frame(0, 4, 1, 1), Frame(0, 4, 2, 1)});
+  GifPlan s = Strip({Frame(0, 4, 1, 1), Frame(0, 4, 2, 1)});
   s.background = 3;
   Player p(s, kSync);
   p.Paint();
@@ -235,7 +245,7 @@ class GIFPainterDelays : public ::testing::TestWithParam<DelayCase> {};
 
 TEST_P(GIFPainterDelays, WaitInUnitsOfTwelveMilliseconds) {
   const DelayCase& c = GetParam();
-  std::vector<FrameSpec> frames;
+  std::vector<FramePlan> frames;
   for (size_t i = 0; i < c.delays.size(); ++i) frames.push_back(Frame(0, 4, uint8_t(i + 1), 1, c.delays[i]));
   Player p(Strip(frames), kSync);
   p.image->SpeedPercent = c.speed;
@@ -276,7 +286,7 @@ TEST(GIFPainter, SingleFrameImageIsDrawnAtOnceWithoutAPainter) {
 }
 
 TEST(GIFPainter, FailureInASynchronousRunReachesTheCaller) {
-  GifSpec s = Strip({Frame(0, 4, 1, 1), Frame(0, 4, 2, 1)});
+  GifPlan s = Strip({Frame(0, 4, 1, 1), Frame(0, 4, 2, 1)});
   s.global.clear();
   Player p(s, kSync);
   try {

@@ -15,8 +15,8 @@ const std::vector<uint32_t> kPalette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 
 
 TColor C(uint32_t rgb) { return RGB(int(rgb >> 16), int((rgb >> 8) & 0xFF), int(rgb & 0xFF)); }
 
-FrameSpec Frame(int x, int y, int w, int h, const Bytes& pixels) {
-  FrameSpec f;
+FramePlan Frame(int x, int y, int w, int h, const Bytes& pixels) {
+  FramePlan f;
   f.left = x;
   f.top = y;
   f.width = w;
@@ -26,14 +26,14 @@ FrameSpec Frame(int x, int y, int w, int h, const Bytes& pixels) {
   return f;
 }
 
-std::unique_ptr<TGIFImage> Load(const GifSpec& spec) {
-  Loaded r = LoadGif(BuildGif(spec));
+std::unique_ptr<TGIFImage> Load(const GifPlan& plan) {
+  Loaded r = LoadGif(BuildGif(plan));
   EXPECT_EQ(r.error, "");
   return std::move(r.image);
 }
 
-GifSpec OffsetFrame() {
-  GifSpec s;
+GifPlan OffsetFrame() {
+  GifPlan s;
   s.width = 5;
   s.height = 4;
   s.global = kPalette;
@@ -42,7 +42,7 @@ GifSpec OffsetFrame() {
 }
 
 TEST(GIFFrameBitmap, IsAnEightBitBitmapWithTheFramePalette) {
-  GifSpec s = OffsetFrame();
+  GifPlan s = OffsetFrame();
   s.frames.push_back(Frame(0, 0, 3, 1, {0, 1, 2}));
   s.frames.back().local = {0x102030, 0x405060, 0x708090};
   auto img = Load(s);
@@ -72,7 +72,7 @@ TEST(GIFImageBitmap, PlacesTheFirstFrameOnTheLogicalScreen) {
 }
 
 TEST(GIFImageBitmap, FullSizeFirstFrameIsCopiedAndTransparentPixelsShowTheirColour) {
-  GifSpec s;
+  GifPlan s;
   s.width = 3;
   s.height = 1;
   s.global = kPalette;
@@ -90,7 +90,7 @@ TEST(GIFImageBitmap, FullSizeFirstFrameIsCopiedAndTransparentPixelsShowTheirColo
 }
 
 TEST(GIFImageBitmap, WithoutAnyColourTableItFails) {
-  GifSpec s = OffsetFrame();
+  GifPlan s = OffsetFrame();
   s.global.clear();
   for (int depth : {24, 8}) {
     ScreenDepth screen(depth);
@@ -111,7 +111,7 @@ TEST(GIFImageBitmap, WithoutAnyColourTableItFails) {
 }
 
 TEST(GIFImageBitmap, HugeLogicalScreenIsRefusedBeforeAllocating) {
-  GifSpec s = OffsetFrame();
+  GifPlan s = OffsetFrame();
   s.width = 65535;
   s.height = 65535;
   auto img = Load(s);
@@ -128,7 +128,7 @@ TEST(GIFImageBitmap, EmptyImageGivesAnEmptyBitmap) {
 }
 
 TEST(GIFFrameBitmap, MaskMarksTheTransparentIndex) {
-  GifSpec s;
+  GifPlan s;
   s.width = 10;
   s.height = 2;
   s.global = kPalette;
@@ -148,8 +148,8 @@ TEST(GIFFrameBitmap, MaskMarksTheTransparentIndex) {
   EXPECT_EQ(img->Images()[1]->Mask(), nullptr);  // no pixel has the index
 }
 
-GifSpec Gradient(int w, int h, int transparent = -1) {
-  GifSpec s;
+GifPlan Gradient(int w, int h, int transparent = -1) {
+  GifPlan s;
   s.width = w;
   s.height = h;
   for (int i = 0; i < 64; ++i) s.global.push_back(uint32_t((i * 4) << 16 | (255 - i * 4) << 8 | (i * 3)));
@@ -162,7 +162,7 @@ GifSpec Gradient(int w, int h, int transparent = -1) {
 }
 
 TEST(GIFFrameBitmap, PaletteDisplayDithersToTheCube) {
-  const GifSpec s = Gradient(23, 9, 7);
+  const GifPlan s = Gradient(23, 9, 7);
   ScreenDepth screen(8);
   auto img = Load(s);
   EXPECT_TRUE(img->DoDither());
@@ -218,7 +218,7 @@ TEST(GIFFrameBitmap, DitherOptionsDecide) {
 }
 
 TEST(GIFFrameBitmap, ColourIndexPastTheTableWarnsWhenDithering) {
-  GifSpec s;
+  GifPlan s;
   s.width = 2;
   s.height = 1;
   s.global = {0xFF0000, 0x00FF00};
@@ -245,7 +245,7 @@ TEST(GIFFrameBitmap, RenderingReportsProgress) {
 }
 
 TEST(GIFPaint, SingleTransparentFrameShowsWhatWasThere) {
-  GifSpec s;
+  GifPlan s;
   s.width = 2;
   s.height = 1;
   s.global = kPalette;
@@ -267,7 +267,7 @@ TEST(GIFPaint, SingleTransparentFrameShowsWhatWasThere) {
 }
 
 TEST(GIFPaint, FrameIsScaledToItsPlaceOrTiled) {
-  GifSpec s;
+  GifPlan s;
   s.width = 4;
   s.height = 3;
   s.global = kPalette;

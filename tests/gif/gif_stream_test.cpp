@@ -11,8 +11,8 @@ namespace {
 
 const std::vector<uint32_t> kFour = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
 
-FrameSpec Frame(int w, int h, uint8_t value = 1) {
-  FrameSpec f;
+FramePlan Frame(int w, int h, uint8_t value = 1) {
+  FramePlan f;
   f.width = w;
   f.height = h;
   f.pixels.assign(size_t(w) * h, value);
@@ -20,8 +20,8 @@ FrameSpec Frame(int w, int h, uint8_t value = 1) {
   return f;
 }
 
-GifSpec Simple(int frames = 1) {
-  GifSpec s;
+GifPlan Simple(int frames = 1) {
+  GifPlan s;
   s.width = 4;
   s.height = 3;
   s.global = kFour;
@@ -30,7 +30,7 @@ GifSpec Simple(int frames = 1) {
 }
 
 // Splits a file at its trailer so blocks can be put in front of it.
-Bytes WithoutTrailer(GifSpec s) {
+Bytes WithoutTrailer(GifPlan s) {
   s.trailer = false;
   return BuildGif(s);
 }
@@ -41,7 +41,7 @@ Bytes operator+(Bytes a, const Bytes& b) {
 }
 
 TEST(GIFStream, ReadsHeaderTablesAndFrames) {
-  GifSpec s = Simple(2);
+  GifPlan s = Simple(2);
   s.frames[1].left = 1;
   s.frames[1].top = 2;
   s.frames[1].width = 2;
@@ -81,7 +81,7 @@ class GIFSignature : public ::testing::TestWithParam<SignatureCase> {};
 
 TEST_P(GIFSignature, IsCheckedAtTheStartOrFourBytesLater) {
   const SignatureCase& c = GetParam();
-  GifSpec s = Simple();
+  GifPlan s = Simple();
   s.signature = c.signature;
   const Loaded r = LoadGif(c.prefix + BuildGif(s));
   if (c.loads) {
@@ -118,7 +118,7 @@ TEST(GIFStream, ShortFilesFailWithPrematureEnd) {
 }
 
 TEST(GIFStream, ZeroBytesBetweenBlocksAndAMissingTrailerAreQuiet) {
-  GifSpec s = Simple(2);
+  GifPlan s = Simple(2);
   Bytes a = WithoutTrailer(s);
   const Loaded r = LoadGif(a + Bytes{0, 0, 0});
   EXPECT_EQ(r.error, "");
@@ -127,7 +127,7 @@ TEST(GIFStream, ZeroBytesBetweenBlocksAndAMissingTrailerAreQuiet) {
 
   // Zero bytes between the two frames.
   Bytes one = WithoutTrailer(Simple(1));
-  GifSpec second = Simple(1);
+  GifPlan second = Simple(1);
   Bytes two = BuildGif(second);
   const Bytes frame2(two.begin() + 13 + 12, two.end());
   const Loaded r2 = LoadGif(one + Bytes{0, 0} + frame2);
@@ -137,7 +137,7 @@ TEST(GIFStream, ZeroBytesBetweenBlocksAndAMissingTrailerAreQuiet) {
 }
 
 TEST(GIFStream, ZeroBetweenExtensionsEndsTheFrame) {
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.frames[0].extensions_before = {CommentBlock("a") + Bytes{0} + CommentBlock("b")};
   const Loaded r = LoadGif(BuildGif(s));
   EXPECT_EQ(r.error, "");
@@ -162,7 +162,7 @@ TEST(GIFStream, CommentBeforeTheTrailerBecomesAnEmptyFrame) {
 }
 
 TEST(GIFStream, FrameOfWidthZeroTakesTheLogicalScreen) {
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.frames[0].raw_data = EncodeLZW(Bytes(12, 3), s.frames[0].lzw);
   s.frames[0].width = 0;
   const Loaded r = LoadGif(BuildGif(s));
@@ -175,7 +175,7 @@ TEST(GIFStream, FrameOfWidthZeroTakesTheLogicalScreen) {
 }
 
 TEST(GIFStream, GraphicControlExtensionsAndTransparency) {
-  GifSpec s = Simple(2);
+  GifPlan s = Simple(2);
   s.frames[0].transparent = 2;
   s.frames[0].delay = 7;
   s.frames[0].disposal = 2;
@@ -226,7 +226,7 @@ class GIFApplicationExtension : public ::testing::TestWithParam<AppCase> {};
 
 TEST_P(GIFApplicationExtension, ResolvesToItsClass) {
   const AppCase& c = GetParam();
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.frames[0].extensions_before = {c.block};
   const Bytes file = BuildGif(s);
   const Loaded r = LoadGif(file);
@@ -290,7 +290,7 @@ TEST(GIFStream, RegistryRowsDecideTheClassAndTheLaterRowWins) {
   ExtensionRegistry().Add(0xFE, &kGIFCommentExtensionClass);
 
   AppExtensionRegistry().Add(MakeAppIdentity("NETSCAPE2.0"), &kGIFUnknownAppExtensionClass);
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.loop_count = 3;
   const Loaded r = LoadGif(BuildGif(s));
   AppExtensionRegistry().Remove(&kGIFUnknownAppExtensionClass);
@@ -300,7 +300,7 @@ TEST(GIFStream, RegistryRowsDecideTheClassAndTheLaterRowWins) {
 
 TEST(GIFStream, PlainTextExtensionReadsItsGridAndText) {
   Bytes text{0x21, 0x01, 12, 1, 0, 2, 0, 30, 0, 8, 0, 6, 8, 3, 0, 5, 'h', 'e', 'l', 'l', 'o', 3, 'a', 0, 'b', 0};
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.frames[0].extensions_before = {text};
   const Loaded r = LoadGif(BuildGif(s));
   ASSERT_EQ(r.error, "");
@@ -395,7 +395,7 @@ TEST(GIFStream, ProgressIsReportedPerFrame) {
 }
 
 TEST(GIFStream, HugeFramesAreRefusedBeforeAnyAllocation) {
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.frames[0].width = 65535;
   s.frames[0].height = 65535;
   s.frames[0].raw_data = PackCodes(2, {{4, 3}, {5, 3}});
@@ -406,15 +406,15 @@ TEST(GIFStream, HugeFramesAreRefusedBeforeAnyAllocation) {
 
 TEST(GIFStream, ManyLargeFramesAreHeldToOneImageLimit) {
   // Each frame is allowed on its own; together they pass the image's limit.
-  GifSpec s = Simple(0);
+  GifPlan s = Simple(0);
   s.width = s.height = 100;
-  FrameSpec f = Frame(1, 1);
+  FramePlan f = Frame(1, 1);
   f.width = f.height = 100;
   f.raw_data = PackCodes(2, {{4, 3}, {5, 3}});
   for (int i = 0; i < 5; ++i) s.frames.push_back(f);
   TGIFImage img;
   img.SetPixelLimit(40000);
-  TMemoryStream four(BuildGif([&] { GifSpec t = s; t.frames.resize(4); return t; }()));
+  TMemoryStream four(BuildGif([&] { GifPlan t = s; t.frames.resize(4); return t; }()));
   img.LoadFromStream(four);
   EXPECT_EQ(img.Images().Count(), 4);
   TMemoryStream five(BuildGif(s));
@@ -428,7 +428,7 @@ TEST(GIFStream, ManyLargeFramesAreHeldToOneImageLimit) {
 
 TEST(GIFStream, ReloadingReplacesTheContents) {
   const Loaded r = LoadGif(BuildGif(Simple(3)));
-  GifSpec s = Simple(1);
+  GifPlan s = Simple(1);
   s.global.clear();
   s.width = 9;
   TMemoryStream stream(BuildGif(s));
