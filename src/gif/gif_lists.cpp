@@ -1,0 +1,82 @@
+#include "gif/gif_lists.h"
+
+#include "gif/gif_image.h"
+#include "gif/gif_read.h"
+#include "gif/gif_subimage.h"
+
+namespace orv {
+
+void TGIFList::ReportWarning(int severity, const std::string& message) {
+  if (image_) image_->ReportWarning(this, severity, message);
+}
+
+void TGIFItem::ReportWarning(int severity, const std::string& message) {
+  if (image_) image_->ReportWarning(this, severity, message);
+}
+
+void TGIFItem::LoadFromFile(const std::string& path) {
+  TFileStream stream(path, fmOpenRead);
+  LoadFromStream(stream);
+}
+
+// --- extensions of a frame ---
+
+TGIFExtensionList::TGIFExtensionList(TGIFSubImage* frame)
+    : TGIFList(frame ? frame->Image() : nullptr), frame_(frame) {}
+
+TGIFExtensionList::~TGIFExtensionList() { Clear(); }
+
+void TGIFExtensionList::Clear() {
+  // Extensions unhook themselves from the frame as they go, newest first.
+  while (!items_.empty()) items_.pop_back();
+}
+
+void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage* frame) {
+  uint8_t b;
+  if (!ReadByte(stream, b)) return;
+  while (b != kImageSeparator && b != kTrailer) {
+    if (b != kExtensionIntroducer) {
+      ReportWarning(1, "Invalid extension introducer");
+      break;
+    }
+    const TGIFExtensionClass* cls = FindExtensionClass(stream);
+    if (!cls) throw GIFException("Unknown extension type");
+    stream.Seek(-1, soCurrent);
+    std::unique_ptr<TGIFExtension> ext = cls->create(frame);
+    ext->LoadFromStream(stream);
+    items_.push_back(std::move(ext));
+    if (!ReadByte(stream, b)) return;
+  }
+  stream.Seek(-1, soCurrent);
+}
+
+// --- frames of an image ---
+
+TGIFImageList::~TGIFImageList() { Clear(); }
+
+void TGIFImageList::Add(std::unique_ptr<TGIFSubImage> frame) { items_.push_back(std::move(frame)); }
+
+void TGIFImageList::Clear() {
+  while (!items_.empty()) items_.pop_back();
+}
+
+void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* image) {
+  for (;;) {
+    uint8_t b;
+    do {
+      if (!ReadByte(stream, b)) return;
+    } while (b == 0);
+    stream.Seek(-1, soCurrent);
+    if (b == kTrailer) return;
+    if (b != kExtensionIntroducer && b != kImageSeparator) {
+      ReportWarning(1, "Unknown GIF block type");
+      return;
+    }
+    auto frame = std::make_unique<TGIFSubImage>(image);
+    frame->LoadFromStream(stream);
+    items_.push_back(std::move(frame));
+    if (image) image->LoadProgress(stream);
+  }
+}
+
+}  // namespace orv
