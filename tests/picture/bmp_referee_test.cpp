@@ -60,57 +60,70 @@ struct Variant {
   uint32_t header, bits, compression;
 };
 
-TEST(BmpReferee, ImageMagickFilesDecodeAsImageMagickDecodesThem) {
-  // ImageMagick's own 4-4-4 expansion (v * 16) differs from ours (v * 17);
-  // its 16-bit BMP3 files lack the masks their header announces. Both are
-  // covered by the reader's own tests.
-  const std::vector<Variant> variants = {
-      {"BMP2", 0, {}, 12, 24, 0},           {"BMP2", 200, {}, 12, 8, 0},
-      {"BMP2", 12, {}, 12, 4, 0},           {"BMP2", 2, {}, 12, 1, 0},
-      {"BMP3", 0, {}, 40, 24, 0},           {"BMP3", 200, {}, 40, 8, 0},
-      {"BMP3", 12, {}, 40, 4, 0},           {"BMP3", 2, {}, 40, 1, 0},
-      {"BMP3", 200, {"-compress", "RLE"}, 40, 8, 1},
-      {"BMP", 0, {}, 124, 24, 0},           {"BMP", 200, {}, 124, 8, 0},
-      {"BMP", 200, {"-compress", "RLE"}, 124, 8, 1},
-      {"BMP", 0, {"-alpha", "on"}, 124, 32, 3},
-      {"BMP", 0, {"-define", "bmp:subtype=RGB565"}, 124, 16, 3},
-      {"BMP", 0, {"-define", "bmp:subtype=RGB555"}, 124, 16, 3},
-      {"BMP", 0, {"-alpha", "on", "-define", "bmp:subtype=ARGB1555"}, 124, 16, 3},
-  };
-  test::TempDir dir;
-  for (const Variant& v : variants) {
-    std::string name = std::string(v.format) + " " + std::to_string(v.colors) + " colours";
-    for (const auto& o : v.options) name += " " + o;
-    SCOPED_TRACE(name);
-    const RgbImage src = Source(v.colors);
-    WritePpm(dir / "src.ppm", src);
-    std::vector<std::string> cmd = {kConvert, dir / "src.ppm"};
-    if (v.colors > 0) cmd.insert(cmd.end(), {"-type", "Palette"});
-    if (v.compression == 0) cmd.insert(cmd.end(), {"-compress", "None"});
-    cmd.insert(cmd.end(), v.options.begin(), v.options.end());
-    cmd.push_back(std::string(v.format) + ":" + (dir / "out.bmp"));
-    const test::ToolResult r = test::RunTool(cmd);
-    ASSERT_EQ(r.status, 0) << r.err;
-    const std::vector<uint8_t> bytes = test::ReadBytes(dir / "out.bmp");
-    ASSERT_GT(bytes.size(), 30u);
-    // The encoder wrote the variant this case is about, with the pixel data
-    // right after the header and table.
-    const uint32_t header = U32(bytes, 14);
-    ASSERT_EQ(header, v.header);
-    ASSERT_EQ(header == 12 ? uint32_t(bytes[24] | bytes[25] << 8) : uint32_t(bytes[28] | bytes[29] << 8), v.bits);
-    ASSERT_EQ(header == 12 ? 0u : U32(bytes, 30), v.compression);
-    const uint32_t colors = header == 12 ? 0 : U32(bytes, 46);
-    const uint32_t entries = colors ? colors : v.bits <= 8 ? 1u << v.bits : 0;
-    const uint32_t masks = header == 40 && v.compression == 3 ? 12 : 0;
-    ASSERT_EQ(U32(bytes, 10), 14 + header + masks + entries * (header == 12 ? 3 : 4));
+// ImageMagick's own 4-4-4 expansion (v * 16) differs from ours (v * 17); its
+// 16-bit BMP3 files lack the masks their header announces. Both are covered
+// by the reader's own tests.
+const Variant kVariants[] = {
+    {"BMP2", 0, {}, 12, 24, 0},
+    {"BMP2", 200, {}, 12, 8, 0},
+    {"BMP2", 12, {}, 12, 4, 0},
+    {"BMP2", 2, {}, 12, 1, 0},
+    {"BMP3", 0, {}, 40, 24, 0},
+    {"BMP3", 200, {}, 40, 8, 0},
+    {"BMP3", 12, {}, 40, 4, 0},
+    {"BMP3", 2, {}, 40, 1, 0},
+    {"BMP3", 200, {"-compress", "RLE"}, 40, 8, 1},
+    {"BMP", 0, {}, 124, 24, 0},
+    {"BMP", 200, {}, 124, 8, 0},
+    {"BMP", 200, {"-compress", "RLE"}, 124, 8, 1},
+    {"BMP", 0, {"-alpha", "on"}, 124, 32, 3},
+    {"BMP", 0, {"-define", "bmp:subtype=RGB565"}, 124, 16, 3},
+    {"BMP", 0, {"-define", "bmp:subtype=RGB555"}, 124, 16, 3},
+    {"BMP", 0, {"-alpha", "on", "-define", "bmp:subtype=ARGB1555"}, 124, 16, 3},
+};
 
-    const RgbImage ours = OurDecode(bytes);
-    EXPECT_EQ(ours, ImageMagickDecode(dir, dir / "out.bmp", src.width, src.height));
-    if (v.colors == 0 && v.bits >= 24) {
-      EXPECT_EQ(ours, src);
-    }
+class BmpImageMagick : public ::testing::TestWithParam<Variant> {};
+
+TEST_P(BmpImageMagick, DecodesAsImageMagickDecodes) {
+  const Variant& v = GetParam();
+  test::TempDir dir;
+  std::string name = std::string(v.format) + " " + std::to_string(v.colors) + " colours";
+  for (const auto& o : v.options) name += " " + o;
+  SCOPED_TRACE(name);
+  const RgbImage src = Source(v.colors);
+  WritePpm(dir / "src.ppm", src);
+  std::vector<std::string> cmd = {kConvert, dir / "src.ppm"};
+  if (v.colors > 0) cmd.insert(cmd.end(), {"-type", "Palette"});
+  if (v.compression == 0) cmd.insert(cmd.end(), {"-compress", "None"});
+  cmd.insert(cmd.end(), v.options.begin(), v.options.end());
+  cmd.push_back(std::string(v.format) + ":" + (dir / "out.bmp"));
+  const test::ToolResult r = test::RunTool(cmd);
+  ASSERT_EQ(r.status, 0) << r.err;
+  const std::vector<uint8_t> bytes = test::ReadBytes(dir / "out.bmp");
+  ASSERT_GT(bytes.size(), 30u);
+  // The encoder wrote the variant this case is about, with the pixel data
+  // right after the header and table.
+  const uint32_t header = U32(bytes, 14);
+  ASSERT_EQ(header, v.header);
+  ASSERT_EQ(header == 12 ? uint32_t(bytes[24] | bytes[25] << 8) : uint32_t(bytes[28] | bytes[29] << 8), v.bits);
+  ASSERT_EQ(header == 12 ? 0u : U32(bytes, 30), v.compression);
+  const uint32_t colors = header == 12 ? 0 : U32(bytes, 46);
+  const uint32_t entries = colors ? colors : v.bits <= 8 ? 1u << v.bits : 0;
+  const uint32_t masks = header == 40 && v.compression == 3 ? 12 : 0;
+  ASSERT_EQ(U32(bytes, 10), 14 + header + masks + entries * (header == 12 ? 3 : 4));
+
+  const RgbImage ours = OurDecode(bytes);
+  EXPECT_EQ(ours, ImageMagickDecode(dir, dir / "out.bmp", src.width, src.height));
+  if (v.colors == 0 && v.bits >= 24) {
+    EXPECT_EQ(ours, src);
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Variants, BmpImageMagick, ::testing::ValuesIn(kVariants),
+                         [](const ::testing::TestParamInfo<Variant>& info) {
+                           return std::string(info.param.format) + "_" + std::to_string(info.param.bits) + "bit_" +
+                                  std::to_string(info.index);
+                         });
 
 // Reverses the stored rows of an uncompressed file and negates its height.
 std::vector<uint8_t> MakeTopDown(std::vector<uint8_t> bytes) {

@@ -1,0 +1,345 @@
+// TJPEGImage: deferred decoding, the output formats, the error codes, the
+// limits, CMYK colours and the graphic contract.
+#include "picture/jpeg_image.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include <jpeglib.h>
+// jpeglib.h must come first.
+#include <jerror.h>
+
+#include "picture/picture.h"
+#include "picture/picture_test_util.h"
+#include "platform/screen_info.h"
+
+namespace orv {
+namespace {
+
+using test::JpegSpec;
+using test::RgbImage;
+
+std::string Message(int code) { return "JPEG エラー #" + std::to_string(code); }
+
+std::vector<uint8_t> ColourJpeg(int w = 45, int h = 29) { return test::EncodeJpeg(test::MakeTestImage(w, h), {}); }
+
+void Load(TJPEGImage& img, const std::vector<uint8_t>& bytes) {
+  TMemoryStream s(bytes);
+  img.LoadFromStream(s);
+}
+
+// Counts decodes: each one reports its start.
+struct DecodeCounter {
+  int starts = 0;
+  void Attach(TGraphic& g) {
+    g.OnProgress = [this](void*, TProgressStage stage, int, bool, const TRect&, const std::string&) {
+      if (stage == psStarting) ++starts;
+    };
+  }
+};
+
+template <class F>
+std::string ErrorOf(F&& f) {
+  try {
+    f();
+  } catch (const EJPEG& e) {
+    return e.what();
+  }
+  return "no EJPEG";
+}
+
+TEST(JpegImage, ColourFileLoadsItsHeaderAndDecodesOnFirstNeed) {
+  TJPEGImage img;
+  DecodeCounter counter;
+  counter.Attach(img);
+  int changes = 0;
+  img.OnChange = [&] { ++changes; };
+  Load(img, ColourJpeg(45, 29));
+  EXPECT_EQ(changes, 1);
+  EXPECT_TRUE(img.PaletteModified());
+  EXPECT_EQ(img.Width(), 45);
+  EXPECT_EQ(img.Height(), 29);
+  EXPECT_FALSE(img.Empty());
+  EXPECT_FALSE(img.ProgressiveEncoding());
+  EXPECT_EQ(counter.starts, 0);
+
+  TBitmap a, b(3, 3, pf24bit);
+  img.AssignTo(a);
+  TCanvas canvas(b);
+  img.Draw(canvas, Rect(0, 0, 3, 3));
+  img.AssignTo(b);
+  EXPECT_EQ(counter.starts, 1);  // decoded once, kept
+  EXPECT_EQ(a.PixelFormat(), pf24bit);
+  EXPECT_EQ(a.Width(), 45);
+  EXPECT_EQ(a.Height(), 29);
+  EXPECT_EQ(test::BitmapRgb(a), test::BitmapRgb(b));
+  EXPECT_LE(test::Compare(test::BitmapRgb(a), test::MakeTestImage(45, 29)).max_delta, 80);
+}
+
+TEST(JpegImage, DrawStretchesTheDecodedPicture) {
+  TJPEGImage img;
+  Load(img, ColourJpeg(20, 10));
+  TBitmap decoded, canvas_bmp(40, 20, pf24bit);
+  img.AssignTo(decoded);
+  TCanvas canvas(canvas_bmp);
+  img.Draw(canvas, Rect(0, 0, 40, 20));
+  for (int y = 0; y < 20; y += 3)
+    for (int x = 0; x < 40; x += 7) EXPECT_EQ(canvas_bmp.GetPixel(x, y), decoded.GetPixel(x / 2, y / 2));
+}
+
+TEST(JpegImage, GreyFileGivesAnEightBitBitmapOfAtMost236Greys) {
+  JpegSpec grey;
+  grey.space = JpegSpec::kGray;
+  TJPEGImage img;
+  Load(img, test::EncodeJpeg(test::MakeTestImage(40, 30), grey));
+  TBitmap bmp;
+  img.AssignTo(bmp);
+  ASSERT_EQ(bmp.PixelFormat(), pf8bit);
+  ASSERT_GT(bmp.PaletteCount(), 1);
+  ASSERT_LE(bmp.PaletteCount(), 236);
+  const TRGBQuad* pal = bmp.Palette();
+  for (int i = 0; i < bmp.PaletteCount(); ++i) {
+    EXPECT_EQ(pal[i].rgbRed, pal[i].rgbGreen);
+    EXPECT_EQ(pal[i].rgbRed, pal[i].rgbBlue);
+    if (i > 0) {
+      EXPECT_GT(pal[i].rgbRed, pal[i - 1].rgbRed);
+    }
+  }
+  EXPECT_EQ(pal[0].rgbRed, 0);
+  EXPECT_EQ(pal[bmp.PaletteCount() - 1].rgbRed, 255);
+}
+
+TEST(JpegImage, ProgressiveFileIsMarkedAndDecodedWhole) {
+  JpegSpec spec;
+  spec.progressive = true;
+  TJPEGImage img;
+  Load(img, test::EncodeJpeg(test::MakeTestImage(45, 29), spec));
+  EXPECT_TRUE(img.ProgressiveEncoding());
+  TBitmap bmp;
+  img.AssignTo(bmp);
+  EXPECT_LE(test::Compare(test::BitmapRgb(bmp), test::MakeTestImage(45, 29)).max_delta, 80);
+}
+
+TEST(JpegImage, TruncatedFileConvertsToAFullSizeBitmap) {
+  std::vector<uint8_t> bytes = ColourJpeg(64, 64);
+  bytes.resize(bytes.size() / 2);
+  TJPEGImage img;
+  Load(img, bytes);
+  TBitmap bmp;
+  img.AssignTo(bmp);
+  EXPECT_EQ(bmp.Width(), 64);
+  EXPECT_EQ(bmp.Height(), 64);
+}
+
+TEST(JpegImage, TextFileFailsAtLoad) {
+  TJPEGImage img;
+  const std::string text = "This is not a picture.\n";
+  EXPECT_EQ(ErrorOf([&] { Load(img, std::vector<uint8_t>(text.begin(), text.end())); }), Message(JERR_NO_SOI));
+}
+
+TEST(JpegImage, ZeroByteFileLoadsEmptyAndFailsAtConversion) {
+  TJPEGImage img;
+  Load(img, {});
+  EXPECT_EQ(img.Width(), 0);
+  EXPECT_EQ(img.Height(), 0);
+  EXPECT_TRUE(img.Empty());
+  TBitmap bmp;
+  EXPECT_EQ(ErrorOf([&] { img.AssignTo(bmp); }), Message(JERR_INPUT_EMPTY));
+}
+
+// Two components: a header libjpeg reads, a colour space it cannot convert.
+std::vector<uint8_t> TwoComponentJpeg() {
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = 8;
+  c.image_height = 8;
+  c.input_components = 2;
+  c.in_color_space = JCS_UNKNOWN;
+  jpeg_set_defaults(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<JSAMPLE> line(16, 100);
+  JSAMPROW row = line.data();
+  while (c.next_scanline < c.image_height) jpeg_write_scanlines(&c, &row, 1);
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  std::free(out);
+  return bytes;
+}
+
+TEST(JpegImage, FailedDecodeRaisesAgainWithoutDecodingAgain) {
+  TJPEGImage img;
+  DecodeCounter counter;
+  counter.Attach(img);
+  Load(img, TwoComponentJpeg());
+  EXPECT_EQ(img.Width(), 8);
+  TBitmap bmp;
+  EXPECT_EQ(ErrorOf([&] { img.AssignTo(bmp); }), Message(JERR_CONVERSION_NOTIMPL));
+  TCanvas canvas(bmp);
+  EXPECT_EQ(ErrorOf([&] { img.Draw(canvas, Rect(0, 0, 1, 1)); }), Message(JERR_CONVERSION_NOTIMPL));
+  EXPECT_EQ(counter.starts, 1);
+  Load(img, ColourJpeg());  // a new load starts afresh
+  img.AssignTo(bmp);
+  EXPECT_EQ(bmp.Width(), 45);
+}
+
+TEST(JpegImage, ChangingASettingDecodesAgain) {
+  TJPEGImage img;
+  DecodeCounter counter;
+  counter.Attach(img);
+  Load(img, ColourJpeg(45, 29));
+  TBitmap bmp;
+  img.AssignTo(bmp);
+  img.SetScale(jsHalf);
+  EXPECT_EQ(img.Width(), 23);  // libjpeg's size, before any decode
+  EXPECT_EQ(img.Height(), 15);
+  EXPECT_EQ(counter.starts, 1);
+  img.AssignTo(bmp);
+  EXPECT_EQ(counter.starts, 2);
+  EXPECT_EQ(bmp.Width(), 23);
+  img.SetPixelFormat(jf8Bit);
+  img.AssignTo(bmp);
+  EXPECT_EQ(counter.starts, 3);
+  EXPECT_EQ(bmp.PixelFormat(), pf8bit);
+}
+
+// A header claiming 40000 x 40000 pixels over a small file's data.
+TEST(JpegImage, PictureAboveTheCapIsRefusedBeforeAllocating) {
+  std::vector<uint8_t> bytes = ColourJpeg(16, 16);
+  size_t sof = 2;
+  while (sof + 9 < bytes.size() && !(bytes[sof] == 0xFF && bytes[sof + 1] == 0xC0)) ++sof;
+  ASSERT_LT(sof + 9, bytes.size());
+  for (size_t at : {sof + 5, sof + 7}) {  // height, then width
+    bytes[at] = 40000 >> 8;
+    bytes[at + 1] = 40000 & 0xFF;
+  }
+  TJPEGImage img;
+  Load(img, bytes);
+  EXPECT_EQ(img.Width(), 40000);
+  const size_t fresh = GetPixelPoolStats().fresh;
+  TBitmap bmp;
+  EXPECT_EQ(ErrorOf([&] { img.AssignTo(bmp); }), Message(JERR_IMAGE_TOO_BIG));
+  EXPECT_EQ(GetPixelPoolStats().fresh, fresh);
+}
+
+// The same scan over and over: each repetition would walk every block again.
+TEST(JpegImage, FileWithThousandsOfScansIsRefused) {
+  JpegSpec spec;
+  spec.progressive = true;
+  const std::vector<uint8_t> bytes = test::EncodeJpeg(test::MakeTestImage(16, 16), spec);
+  std::vector<size_t> sos;
+  for (size_t i = 2; i + 1 < bytes.size(); ++i)
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) sos.push_back(i);
+  ASSERT_GE(sos.size(), 3u);
+  std::vector<uint8_t> many(bytes.begin(), bytes.begin() + std::ptrdiff_t(sos[2]));
+  for (int i = 0; i < 1100; ++i) many.insert(many.end(), bytes.begin() + std::ptrdiff_t(sos[1]),
+                                             bytes.begin() + std::ptrdiff_t(sos[2]));
+  many.insert(many.end(), bytes.begin() + std::ptrdiff_t(sos[2]), bytes.end());
+  TJPEGImage img;
+  Load(img, many);
+  TBitmap bmp;
+  EXPECT_EQ(ErrorOf([&] { img.AssignTo(bmp); }), Message(JERR_BAD_PROGRESSION));
+}
+
+TEST(JpegImage, PixelFormatDefaultFollowsTheScreenDepth) {
+  const std::vector<uint8_t> bytes = ColourJpeg();
+  for (int bits : {1, 4, 8, 15, 16, 24, 32}) {
+    SCOPED_TRACE(bits);
+    SetScreenBitsPerPixel(bits);
+    ResetJPEGDefaults();
+    TJPEGImage img;
+    EXPECT_EQ(img.PixelFormat(), bits <= 8 ? jf8Bit : jf24Bit);
+    Load(img, bytes);
+    TBitmap bmp;
+    img.AssignTo(bmp);
+    EXPECT_EQ(bmp.PixelFormat(), bits <= 8 ? pf8bit : pf24bit);
+  }
+  SetScreenBitsPerPixel(24);
+  ResetJPEGDefaults();
+  const TJPEGDefaults d = JPEGDefaults();
+  EXPECT_EQ(d.CompressionQuality, 90);
+  EXPECT_EQ(d.Performance, jpBestQuality);
+  EXPECT_EQ(d.Scale, jsFullSize);
+  EXPECT_TRUE(d.Smoothing);
+  EXPECT_FALSE(d.Grayscale);
+  EXPECT_FALSE(d.ProgressiveDisplay);
+}
+
+// Colours survive a round trip through four-component files, whether the
+// inks are stored as they are or, as Adobe stores them, inverted.
+TEST(JpegImage, CmykFilesGiveTheirColours) {
+  const RgbImage src = test::MakeTestImage(48, 32);
+  struct Case {
+    const char* name;
+    JpegSpec::Space space;
+    bool adobe;
+    TJPEGPixelFormat format;
+    int tolerance;  // mean absolute difference
+  };
+  for (const Case& c : {Case{"plain CMYK", JpegSpec::kCmyk, false, jf24Bit, 6},
+                        Case{"Adobe CMYK", JpegSpec::kCmyk, true, jf24Bit, 6},
+                        Case{"Adobe YCCK", JpegSpec::kYcck, true, jf24Bit, 14},
+                        Case{"Adobe CMYK, 8 bits", JpegSpec::kCmyk, true, jf8Bit, 40}}) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> cmyk;
+    for (size_t i = 0; i < src.rgb.size(); i += 3)
+      for (int k = 0; k < 3; ++k) {
+        cmyk.push_back(c.adobe ? src.rgb[i + size_t(k)] : uint8_t(255 - src.rgb[i + size_t(k)]));
+        if (k == 2) cmyk.push_back(c.adobe ? 255 : 0);  // no black ink
+      }
+    JpegSpec spec;
+    spec.space = c.space;
+    spec.adobe_marker = c.adobe;
+    spec.quality = 95;
+    TJPEGImage img;
+    img.SetPixelFormat(c.format);
+    Load(img, test::EncodeJpeg(src, spec, cmyk));
+    TBitmap bmp;
+    img.AssignTo(bmp);
+    const RgbImage out = test::BitmapRgb(bmp);
+    ASSERT_EQ(out.rgb.size(), src.rgb.size());
+    long sum = 0;
+    for (size_t i = 0; i < out.rgb.size(); ++i) sum += std::abs(int(out.rgb[i]) - int(src.rgb[i]));
+    EXPECT_LE(sum / long(out.rgb.size()), c.tolerance);
+  }
+}
+
+TEST(JpegImage, AssignSharesJpegPicturesAndRefusesOthers) {
+  TJPEGImage a, b;
+  Load(a, ColourJpeg(45, 29));
+  b.Assign(a);
+  EXPECT_EQ(b.Width(), 45);
+  TBitmap ba, bb;
+  a.AssignTo(ba);
+  b.AssignTo(bb);
+  EXPECT_EQ(test::BitmapRgb(ba), test::BitmapRgb(bb));
+
+  // Between unrelated classes the framework's assignment error is raised.
+  std::unique_ptr<TGraphic> icon = kIconClass.create();
+  EXPECT_THROW(icon->Assign(a), EConvertError);
+  std::unique_ptr<TGraphic> bitmap = TFileFormatsList::Instance().FindExt("bmp")->create();
+  EXPECT_THROW(a.Assign(*bitmap), EConvertError);
+  EXPECT_EQ(a.Width(), 45);
+}
+
+TEST(JpegImage, LoadsFromTheStreamPosition) {
+  std::vector<uint8_t> bytes = {1, 2, 3};
+  const std::vector<uint8_t> jpeg = ColourJpeg(45, 29);
+  bytes.insert(bytes.end(), jpeg.begin(), jpeg.end());
+  TMemoryStream s(bytes);
+  s.SetPosition(3);
+  TJPEGImage img;
+  img.LoadFromStream(s);
+  TBitmap bmp;
+  img.AssignTo(bmp);
+  EXPECT_EQ(bmp.Width(), 45);
+}
+
+}  // namespace
+}  // namespace orv
