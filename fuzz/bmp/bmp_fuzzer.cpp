@@ -29,5 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   static volatile uint32_t sink;
   sink = sum;
+  (void)sink;
   return 0;
 }

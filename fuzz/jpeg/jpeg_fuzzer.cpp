@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < bmp.Height(); ++y) sum += bmp.ScanLine(y)[bmp.Stride() - 1];
     static volatile uint32_t sink;
     sink = sum;
+    (void)sink;
   } catch (const orv::EJPEG&) {
   }
   return 0;

@@ -17,9 +17,9 @@ EJPEG::EJPEG(int code) : EInvalidGraphic(FormatMessage("JPEG エラー #%d", cod
 namespace {
 
 constexpr size_t kPieceSize = 4096;
-// Real files have a dozen scans at most; thousands of scans over a large
-// picture would each walk every block.
-constexpr int kMaxScans = 1000;
+// Real files have a dozen scans or so; thousands of scans over a large
+// picture would each walk every block. libjpeg-turbo's own guard is 500.
+constexpr int kMaxScans = 500;
 constexpr int kReducedColors = 236;
 const JOCTET kFakeEOI[2] = {0xFF, JPEG_EOI};
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ostream>
 
 #include "picture/bmp_reader.h"
 #include "picture/picture_test_util.h"
@@ -81,6 +82,10 @@ const Variant kVariants[] = {
     {"BMP", 0, {"-define", "bmp:subtype=RGB555"}, 124, 16, 3},
     {"BMP", 0, {"-alpha", "on", "-define", "bmp:subtype=ARGB1555"}, 124, 16, 3},
 };
+
+void PrintTo(const Variant& v, std::ostream* os) {
+  *os << v.format << ", " << v.bits << " bits, compression " << v.compression;
+}
 
 class BmpImageMagick : public ::testing::TestWithParam<Variant> {};
 

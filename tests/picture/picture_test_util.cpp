@@ -142,43 +142,20 @@ std::vector<uint8_t> PackRows(const std::vector<std::vector<uint32_t>>& rows, in
   return out;
 }
 
-namespace {
-
-void DestinationInit(j_compress_ptr) {}
-boolean DestinationEmpty(j_compress_ptr c) {
-  auto* out = static_cast<std::vector<uint8_t>*>(c->client_data);
-  const size_t old = out->size();
-  out->resize(old * 2);
-  c->dest->next_output_byte = out->data() + old;
-  c->dest->free_in_buffer = out->size() - old;
-  return TRUE;
-}
-void DestinationTerm(j_compress_ptr c) {
-  auto* out = static_cast<std::vector<uint8_t>*>(c->client_data);
-  out->resize(out->size() - c->dest->free_in_buffer);
-}
-
-}  // namespace
-
 std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, const std::vector<uint8_t>& cmyk) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);  // test inputs are well formed: libjpeg's exit is fine here
   jpeg_create_compress(&c);
-  std::vector<uint8_t> out(4096);
-  c.client_data = &out;
-  jpeg_destination_mgr dest{};
-  dest.init_destination = DestinationInit;
-  dest.empty_output_buffer = DestinationEmpty;
-  dest.term_destination = DestinationTerm;
-  dest.next_output_byte = out.data();
-  dest.free_in_buffer = out.size();
-  c.dest = &dest;
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
   c.image_width = JDIMENSION(image.width);
   c.image_height = JDIMENSION(image.height);
   const bool four = spec.space == JpegSpec::kCmyk || spec.space == JpegSpec::kYcck;
-  c.input_components = four ? 4 : spec.space == JpegSpec::kGray ? 1 : 3;
-  c.in_color_space = four ? JCS_CMYK : spec.space == JpegSpec::kGray ? JCS_GRAYSCALE : JCS_RGB;
+  const bool two = spec.space == JpegSpec::kTwoComponents;
+  c.input_components = four ? 4 : two ? 2 : spec.space == JpegSpec::kGray ? 1 : 3;
+  c.in_color_space = four ? JCS_CMYK : two ? JCS_UNKNOWN : spec.space == JpegSpec::kGray ? JCS_GRAYSCALE : JCS_RGB;
   jpeg_set_defaults(&c);
   if (spec.space == JpegSpec::kYcck) jpeg_set_colorspace(&c, JCS_YCCK);
   if (four && !spec.adobe_marker) c.write_Adobe_marker = FALSE;
@@ -196,8 +173,9 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, con
     const size_t w = size_t(image.width);
     if (four) {
       std::copy_n(cmyk.begin() + std::ptrdiff_t(y * w * 4), w * 4, line.begin());
-    } else if (spec.space == JpegSpec::kGray) {
-      for (size_t x = 0; x < w; ++x) line[x] = image.rgb[(y * w + x) * 3 + 1];
+    } else if (spec.space == JpegSpec::kGray || two) {
+      for (size_t x = 0; x < w * size_t(c.input_components); ++x)
+        line[x] = image.rgb[(y * w) * 3 + x / size_t(c.input_components) * 3 + x % size_t(c.input_components)];
     } else {
       std::copy_n(image.rgb.begin() + std::ptrdiff_t(y * w * 3), w * 3, line.begin());
     }
@@ -206,7 +184,9 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, con
   }
   jpeg_finish_compress(&c);
   jpeg_destroy_compress(&c);
-  return out;
+  std::vector<uint8_t> bytes(out, out + size);
+  std::free(out);
+  return bytes;
 }
 
 ToolResult RunTool(const std::vector<std::string>& argv) {

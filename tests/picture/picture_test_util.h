@@ -58,7 +58,7 @@ struct JpegSpec {
   bool arithmetic = false;
   bool optimize = false;
   int restart_rows = 0;
-  enum Space { kColor, kGray, kCmyk, kYcck } space = kColor;
+  enum Space { kColor, kGray, kCmyk, kYcck, kTwoComponents } space = kColor;
   bool adobe_marker = true;  // for four components
 };
 // For kCmyk/kYcck the image's bytes are taken as given by cmyk (4 per pixel).
