@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace orv::bmp {
 
@@ -68,7 +69,28 @@ class RowWriter {
 
 }  // namespace
 
-void DecodeRle(const uint8_t* data, size_t size, bool rle4, bool top_down, TBitmap& bmp) {
+PixelData::PixelData(TStream& stream, int64_t budget) : stream_(stream), budget_(budget) {}
+
+size_t PixelData::Read(uint8_t* dst, size_t n) {
+  size_t done = 0;
+  while (done < n) {
+    if (pos_ == len_) {
+      const int64_t want = std::min<int64_t>(budget_, int64_t(sizeof buf_));
+      const int64_t got = want > 0 ? std::max<int64_t>(0, stream_.Read(buf_, want)) : 0;
+      if (got == 0) break;
+      budget_ = got < want ? 0 : budget_ - got;
+      pos_ = 0;
+      len_ = size_t(got);
+    }
+    const size_t k = std::min(n - done, len_ - pos_);
+    std::memcpy(dst + done, buf_ + pos_, k);
+    pos_ += k;
+    done += k;
+  }
+  return done;
+}
+
+void DecodeRle(PixelData& data, bool rle4, bool top_down, TBitmap& bmp) {
   const int64_t height = bmp.Height();
   RowWriter out(bmp, rle4);
   int64_t line = 0;  // stored row, counted from the first one in the file
@@ -77,12 +99,12 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, bool top_down, TBitm
     if (line < height) out.Select(bmp.ScanLine(int(top_down ? line : height - 1 - line)));
   };
   select();
-  size_t pos = 0;
+  uint8_t op[2];
+  uint8_t literal[256];
   // Every step consumes at least two bytes, so the loop ends with the data.
-  while (pos + 2 <= size && line < height) {
-    const uint8_t count = data[pos];
-    const uint8_t value = data[pos + 1];
-    pos += 2;
+  while (line < height && data.Read(op, 2) == 2) {
+    const uint8_t count = op[0];
+    const uint8_t value = op[1];
     if (count > 0) {  // a run of one index, or of two alternating nibbles
       const int64_t n = std::min<int64_t>(count, std::max<int64_t>(0, out.Width() - x));
       for (int64_t i = 0; i < n; ++i) {
@@ -100,25 +122,25 @@ void DecodeRle(const uint8_t* data, size_t size, bool rle4, bool top_down, TBitm
         break;
       case 1:  // end of bitmap
         return;
-      case 2:  // delta: move right and up (in stored order)
-        if (pos + 2 > size) return;
-        x = std::min<int64_t>(x + data[pos], out.Width());
-        if (data[pos + 1] > 0) {
-          line += data[pos + 1];
+      case 2: {  // delta: move right and up (in stored order)
+        uint8_t delta[2];
+        if (data.Read(delta, 2) != 2) return;
+        x = std::min<int64_t>(x + delta[0], out.Width());
+        if (delta[1] > 0) {
+          line += delta[1];
           select();
         }
-        pos += 2;
         break;
+      }
       default: {  // absolute run of `value` indexes, padded to a 16-bit boundary
         const size_t bytes = rle4 ? (size_t(value) + 1) / 2 : value;
-        const size_t avail = std::min(bytes, size - pos);
+        const size_t avail = data.Read(literal, bytes + (bytes & 1));
         const int64_t pixels = std::min<int64_t>(value, rle4 ? int64_t(avail) * 2 : int64_t(avail));
         for (int64_t i = 0; i < pixels && x + i < out.Width(); ++i) {
-          uint8_t b = data[pos + size_t(rle4 ? i / 2 : i)];
+          uint8_t b = literal[rle4 ? i / 2 : i];
           out.Put(x + i, !rle4 ? b : (i & 1) ? uint8_t(b & 0x0F) : uint8_t(b >> 4));
         }
         x = std::min<int64_t>(x + value, out.Width());
-        pos += std::min(bytes + (bytes & 1), size - pos);
         break;
       }
     }

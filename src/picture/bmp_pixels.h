@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/bitmap.h"
+#include "platform/stream.h"
 
 namespace orv::bmp {
 
@@ -43,11 +44,29 @@ class MaskConverter {
   int source_bytes_;
 };
 
+// At most `budget` bytes of pixel data, pulled from the stream in pieces so
+// that no buffer grows with what the file claims.
+class PixelData {
+ public:
+  PixelData(TStream& stream, int64_t budget);
+  // Copies up to n bytes; fewer only at the end of the data.
+  size_t Read(uint8_t* dst, size_t n);
+
+ private:
+  TStream& stream_;
+  int64_t budget_;
+  uint8_t buf_[65536];
+  size_t pos_ = 0;
+  size_t len_ = 0;
+};
+
 // Decodes 8-bit (rle4 false) or 4-bit run-length data into a palette bitmap of
 // the matching format whose memory is zero: pixels the data skips (deltas,
-// early ends of line or of the bitmap) keep index 0, pixels past a row's end
-// are dropped, and data that ends early leaves the rest as it is. Stored rows
-// run bottom-up unless top_down.
-void DecodeRle(const uint8_t* data, size_t size, bool rle4, bool top_down, TBitmap& bmp);
+// early ends of line or of the bitmap) keep index 0, and data that ends early
+// leaves the rest as it is. Stored rows run bottom-up unless top_down.
+// Tolerated, as other readers do: runs that overrun a row (the excess is
+// dropped, not wrapped), data without an end-of-bitmap mark, and top-down
+// run-length files, which the format does not provide for.
+void DecodeRle(PixelData& data, bool rle4, bool top_down, TBitmap& bmp);
 
 }  // namespace orv::bmp

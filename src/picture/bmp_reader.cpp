@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -205,10 +206,9 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
 
   TBitmap out;
   if (layout.rle) {
-    std::vector<uint8_t> data(static_cast<size_t>(budget));
-    data.resize(size_t(std::max<int64_t>(0, stream.Read(data.data(), budget))));
     AllocateOrFail(out, int(h.width), int(h.height), layout.format, true);
-    bmp::DecodeRle(data.data(), data.size(), h.compression == kRle4, h.top_down, out);
+    auto data = std::make_unique<bmp::PixelData>(stream, budget);
+    bmp::DecodeRle(*data, h.compression == kRle4, h.top_down, out);
   } else {
     ReadRows(stream, h, layout, budget, out);
   }
