@@ -3,8 +3,10 @@
 #include <malloc.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
+
+// libjpeg's header needs <cstdio> before it.
+#include <cstdio>
 
 #include <jpeglib.h>
 

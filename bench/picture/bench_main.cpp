@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
     for (const char* fresh : {"0", "1"}) {
       const std::string args =
           std::string("/sampling:") + sampling + "/fresh:" + fresh + "/iterations:1/repeats:40";
-      const std::string label = std::string("JPEG ") + sampling + ", " + (fresh[0] == '1' ? "fresh" : "warm") +
-                                " memory: adapter vs bare libjpeg";
+      const std::string label = std::string("JPEG ") + sampling + ", " +
+                                (fresh[0] == '1' ? "fresh" : "warm") + " memory: adapter vs bare libjpeg";
       reporter.PrintRatio(label.c_str(), "BM_JpegAdapter" + args, "BM_JpegBare" + args);
     }
   benchmark::Shutdown();

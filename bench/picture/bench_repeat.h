@@ -11,8 +11,11 @@
 namespace orv::bench {
 
 inline void Repeat(benchmark::internal::Benchmark* b, int iterations, int repetitions) {
-  b->Iterations(iterations)->Repetitions(repetitions)->ReportAggregatesOnly(true)->ComputeStatistics(
-      "min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
+  b->Iterations(iterations)
+      ->Repetitions(repetitions)
+      ->ReportAggregatesOnly(true)
+      ->ComputeStatistics("min",
+                          [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 }
 
 }  // namespace orv::bench

@@ -3,8 +3,10 @@
 // IDCT, block smoothing on, blue-green-red rows padded to 4 bytes.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <memory>
+
+// libjpeg's header needs <cstdio> before it.
+#include <cstdio>
 
 #include <jpeglib.h>
 

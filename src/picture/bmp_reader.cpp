@@ -118,8 +118,7 @@ Layout ChooseLayout(const DibHeader& h) {
         Invalid();
       }
       return l;
-    default:
-      Invalid();
+    default: Invalid();
   }
 }
 
@@ -201,7 +200,8 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
 
   // The pixel data is taken to follow directly; the offset in the file
   // header is not followed.
-  const int64_t stored = h.size_image ? int64_t(h.size_image) : int64_t(DibStride(h.width, h.bits)) * h.height;
+  const int64_t stored =
+      h.size_image ? int64_t(h.size_image) : int64_t(DibStride(h.width, h.bits)) * h.height;
   const int64_t budget = std::min(stored, std::max<int64_t>(0, stream.Size() - stream.Position()));
 
   TBitmap out;

@@ -1,13 +1,15 @@
 #include "picture/jpeg_decoder.h"
 
-#include <csetjmp>
-#include <cstdio>
 #include <algorithm>
+#include <csetjmp>
 #include <cstring>
 #include <vector>
 
+// libjpeg's headers need <cstdio> before them and jpeglib.h before jerror.h.
+#include <cstdio>
+
 #include <jpeglib.h>
-// jpeglib.h must come first.
+
 #include <jerror.h>
 
 namespace orv {
@@ -80,8 +82,7 @@ void EmitMessage(j_common_ptr, int) {}
 void OutputMessage(j_common_ptr) {}
 
 void LimitScans(j_common_ptr cinfo) {
-  if (cinfo->is_decompressor &&
-      reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+  if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
     ERREXIT(cinfo, JERR_BAD_PROGRESSION);
 }
 
@@ -140,8 +141,7 @@ void Configure(j_decompress_ptr c, const JpegDecodeSettings& s) {
   c->scale_denom = 1u << s.scale_shift;
   c->do_block_smoothing = s.smoothing ? TRUE : FALSE;
   switch (c->jpeg_color_space) {
-    case JCS_GRAYSCALE:
-      break;
+    case JCS_GRAYSCALE: break;
     case JCS_CMYK:
     case JCS_YCCK:
       // libjpeg has no conversion from four components; we convert CMYK.
@@ -154,8 +154,7 @@ void Configure(j_decompress_ptr c, const JpegDecodeSettings& s) {
       else if (!s.eight_bit)
         c->out_color_space = JCS_EXT_BGR;  // rows land in the bitmap as they are
       break;
-    default:
-      ERREXIT(c, JERR_CONVERSION_NOTIMPL);
+    default: ERREXIT(c, JERR_CONVERSION_NOTIMPL);
   }
   if (s.eight_bit || c->out_color_space == JCS_GRAYSCALE) {
     c->quantize_colors = TRUE;
@@ -273,7 +272,8 @@ void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeSettings& sett
       const int expected = c->quantize_colors ? 1 : four ? 4 : 3;
       if (c->output_components != expected) ERREXIT(c, JERR_CONVERSION_NOTIMPL);
       cmyk.inverted = c->saw_Adobe_marker != FALSE;
-      if (!Allocate(bmp, width, height, c->quantize_colors ? pf8bit : pf24bit)) ERREXIT1(c, JERR_OUT_OF_MEMORY, 0);
+      if (!Allocate(bmp, width, height, c->quantize_colors ? pf8bit : pf24bit))
+        ERREXIT1(c, JERR_OUT_OF_MEMORY, 0);
       allocated = true;
       if (four && !Resize(cmyk_row, size_t(width) * 4)) ERREXIT1(c, JERR_OUT_OF_MEMORY, 1);
       if (c->quantize_colors) SetPaletteFromColormap(c, bmp, cmyk);
@@ -288,7 +288,8 @@ void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeSettings& sett
     });
   } catch (const EJPEG&) {
     if (allocated)
-      for (int y = int(c->output_scanline); y < bmp.Height(); ++y) std::memset(bmp.ScanLine(y), 0, bmp.Stride());
+      for (int y = int(c->output_scanline); y < bmp.Height(); ++y)
+        std::memset(bmp.ScanLine(y), 0, bmp.Stride());
     throw;
   }
 }

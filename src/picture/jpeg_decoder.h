@@ -29,19 +29,19 @@ struct JpegHeader {
 };
 
 struct JpegDecodeSettings {
-  int scale_shift = 0;       // output is 1 / 2^scale_shift of the stored size
-  bool smoothing = true;     // block smoothing of coarsely quantised files
-  bool grayscale = false;    // grey output
-  bool eight_bit = false;    // colour reduction into an 8-bit palette bitmap
-  bool best_speed = false;   // fast integer IDCT, one-pass ordered dither
+  int scale_shift = 0;      // output is 1 / 2^scale_shift of the stored size
+  bool smoothing = true;    // block smoothing of coarsely quantised files
+  bool grayscale = false;   // grey output
+  bool eight_bit = false;   // colour reduction into an 8-bit palette bitmap
+  bool best_speed = false;  // fast integer IDCT, one-pass ordered dither
 };
 
 // Reads the header (an image is required). Raises EJPEG.
 JpegHeader ReadJpegHeader(const uint8_t* data, size_t size);
 
 // The size libjpeg gives the output for these settings. Raises EJPEG.
-void JpegOutputSize(const uint8_t* data, size_t size, const JpegDecodeSettings& settings,
-                    int* width, int* height);
+void JpegOutputSize(const uint8_t* data, size_t size, const JpegDecodeSettings& settings, int* width,
+                    int* height);
 
 // Decodes into bmp: 24-bit blue, green, red for colour output; 8 bits with
 // the colour map as palette when colours are reduced, which grey output

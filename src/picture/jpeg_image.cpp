@@ -1,10 +1,12 @@
 #include "picture/jpeg_image.h"
 
 #include <algorithm>
+
+// libjpeg's headers need <cstdio> before them and jpeglib.h before jerror.h.
 #include <cstdio>
 
 #include <jpeglib.h>
-// jpeglib.h must come first.
+
 #include <jerror.h>
 
 #include "picture/picture.h"

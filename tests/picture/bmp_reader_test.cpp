@@ -17,7 +17,7 @@
 namespace orv {
 namespace {
 
-using test::BmpSpec;
+using test::BmpFields;
 using test::BuildBmp;
 using test::PackRows;
 using Rows = std::vector<std::vector<uint32_t>>;
@@ -43,13 +43,14 @@ TBitmap Read(const std::vector<uint8_t>& bytes) {
 constexpr uint32_t A = 0xFF0000, B = 0x00FF00, C = 0x0000FF, D = 0x123456, E = 0xFEDCBA, F = 0x808080;
 const Rows kRgbRows = {{A, B, C}, {D, E, F}};
 const std::vector<uint32_t> kRgbPixels = {A, B, C, D, E, F};
-const std::vector<uint32_t> kTable = {0x404040, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF, 0xFF00FF,
-                                      0x101010, 0x202020, 0x303030, 0x505050, 0x606060, 0x707070,
-                                      0x909090, 0xA0A0A0, 0xB0B0B0};
+const std::vector<uint32_t> kTable = {0x404040, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0x00FFFF,
+                                      0xFF00FF, 0x101010, 0x202020, 0x303030, 0x505050, 0x606060,
+                                      0x707070, 0x909090, 0xA0A0A0, 0xB0B0B0};
 
-BmpSpec Spec(uint32_t header, int32_t w, int32_t h, uint16_t bits, std::vector<uint8_t> pixels,
-             std::vector<uint32_t> table = {}, uint32_t compression = 0, std::vector<uint32_t> masks = {}) {
-  BmpSpec s;
+BmpFields Fields(uint32_t header, int32_t w, int32_t h, uint16_t bits, std::vector<uint8_t> pixels,
+                 std::vector<uint32_t> table = {}, uint32_t compression = 0,
+                 std::vector<uint32_t> masks = {}) {
+  BmpFields s;
   s.header_size = header;
   s.width = w;
   s.height = h;
@@ -72,7 +73,7 @@ std::vector<uint32_t> Table(size_t n) {
 
 struct DecodeCase {
   const char* name;
-  BmpSpec spec;
+  BmpFields opts;
   TPixelFormat format;
   std::vector<uint32_t> expected;
 };
@@ -80,64 +81,90 @@ struct DecodeCase {
 std::vector<DecodeCase> DecodeCases() {
   std::vector<DecodeCase> v;
   const std::vector<uint8_t> rgb24 = PackRows(kRgbRows, 24, true);
-  v.push_back({"24 bits, bottom-up", Spec(40, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
-  v.push_back({"24 bits, top-down", Spec(40, 3, -2, 24, PackRows(kRgbRows, 24, false)), pf24bit, kRgbPixels});
-  v.push_back({"24 bits, core header", Spec(12, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
-  v.push_back({"24 bits, 124-byte header", Spec(124, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
-  v.push_back({"32 bits", Spec(40, 3, 2, 32, PackRows(kRgbRows, 32, true)), pf32bit, kRgbPixels});
-  v.push_back({"32 bits, 8-8-8 masks", Spec(40, 3, 2, 32, PackRows(kRgbRows, 32, true), {}, 3,
-                                             {0xFF0000, 0xFF00, 0xFF}), pf32bit, kRgbPixels});
+  v.push_back({"24 bits, bottom-up", Fields(40, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
+  v.push_back(
+      {"24 bits, top-down", Fields(40, 3, -2, 24, PackRows(kRgbRows, 24, false)), pf24bit, kRgbPixels});
+  v.push_back({"24 bits, core header", Fields(12, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
+  v.push_back({"24 bits, 124-byte header", Fields(124, 3, 2, 24, rgb24), pf24bit, kRgbPixels});
+  v.push_back({"32 bits", Fields(40, 3, 2, 32, PackRows(kRgbRows, 32, true)), pf32bit, kRgbPixels});
+  v.push_back({"32 bits, 8-8-8 masks",
+               Fields(40, 3, 2, 32, PackRows(kRgbRows, 32, true), {}, 3, {0xFF0000, 0xFF00, 0xFF}), pf32bit,
+               kRgbPixels});
   v.push_back({"32 bits, 10-10-10 masks keep the top bits",
-               Spec(40, 2, 1, 32, PackRows({{0x3FF80001, 0x000FFC00}}, 32, true), {}, 3,
-                    {0x3FF00000, 0x000FFC00, 0x000003FF}),
-               pf32bit, {0xFF8000, 0x00FF00}});
+               Fields(40, 2, 1, 32, PackRows({{0x3FF80001, 0x000FFC00}}, 32, true), {}, 3,
+                      {0x3FF00000, 0x000FFC00, 0x000003FF}),
+               pf32bit,
+               {0xFF8000, 0x00FF00}});
   v.push_back({"32 bits, zero and overlapping masks",
-               Spec(40, 1, 1, 32, PackRows({{0x12345678}}, 32, true), {}, 3, {0xFF, 0xFF, 0}), pf32bit,
+               Fields(40, 1, 1, 32, PackRows({{0x12345678}}, 32, true), {}, 3, {0xFF, 0xFF, 0}),
+               pf32bit,
                {0x787800}});
-  v.push_back({"16 bits uncompressed are 5-5-5", Spec(40, 2, 1, 16, PackRows({{0x7C00, 0x0421}}, 16, true)),
-               pf15bit, {0xFF0000, 0x080808}});
-  v.push_back({"16 bits, 5-6-5 masks", Spec(40, 3, 1, 16, PackRows({{0xF800, 0x07E0, 0x0841}}, 16, true), {}, 3,
-                                             {0xF800, 0x07E0, 0x001F}), pf16bit, {0xFF0000, 0x00FF00, 0x080808}});
-  v.push_back({"16 bits, 5-5-5 masks", Spec(40, 2, 1, 16, PackRows({{0x03E0, 0x001F}}, 16, true), {}, 3,
-                                             {0x7C00, 0x03E0, 0x001F}), pf15bit, {0x00FF00, 0x0000FF}});
+  v.push_back({"16 bits uncompressed are 5-5-5",
+               Fields(40, 2, 1, 16, PackRows({{0x7C00, 0x0421}}, 16, true)),
+               pf15bit,
+               {0xFF0000, 0x080808}});
+  v.push_back(
+      {"16 bits, 5-6-5 masks",
+       Fields(40, 3, 1, 16, PackRows({{0xF800, 0x07E0, 0x0841}}, 16, true), {}, 3, {0xF800, 0x07E0, 0x001F}),
+       pf16bit,
+       {0xFF0000, 0x00FF00, 0x080808}});
+  v.push_back({"16 bits, 5-5-5 masks",
+               Fields(40, 2, 1, 16, PackRows({{0x03E0, 0x001F}}, 16, true), {}, 3, {0x7C00, 0x03E0, 0x001F}),
+               pf15bit,
+               {0x00FF00, 0x0000FF}});
   v.push_back({"16 bits, 4-4-4 masks widen to 8 bits",
-               Spec(40, 2, 1, 16, PackRows({{0x0F00, 0x0123}}, 16, true), {}, 3, {0x0F00, 0x00F0, 0x000F}),
-               pf24bit, {0xFF0000, 0x112233}});
+               Fields(40, 2, 1, 16, PackRows({{0x0F00, 0x0123}}, 16, true), {}, 3, {0x0F00, 0x00F0, 0x000F}),
+               pf24bit,
+               {0xFF0000, 0x112233}});
   v.push_back({"16 bits, blue-green-red 5-6-5 masks",
-               Spec(40, 2, 1, 16, PackRows({{0x001F, 0xF800}}, 16, true), {}, 3, {0x001F, 0x07E0, 0xF800}),
-               pf24bit, {0xFF0000, 0x0000FF}});
-  v.push_back({"1 bit, ten pixels a row", Spec(40, 10, 2, 1, PackRows({{1, 0, 1, 1, 0, 0, 0, 0, 1, 1},
-                                                                      {0, 0, 0, 0, 0, 0, 0, 1, 0, 1}}, 1, true),
-                                                Table(2)),
-               pf1bit, {A, 0x404040, A, A, 0x404040, 0x404040, 0x404040, 0x404040, A, A,
-                        0x404040, 0x404040, 0x404040, 0x404040, 0x404040, 0x404040, 0x404040, A, 0x404040, A}});
-  v.push_back({"4 bits, odd width", Spec(40, 3, 2, 4, PackRows({{15, 1, 2}, {3, 4, 0}}, 4, true), Table(16)),
-               pf4bit, {0xB0B0B0, A, B, C, 0xFFFF00, 0x404040}});
+               Fields(40, 2, 1, 16, PackRows({{0x001F, 0xF800}}, 16, true), {}, 3, {0x001F, 0x07E0, 0xF800}),
+               pf24bit,
+               {0xFF0000, 0x0000FF}});
+  v.push_back(
+      {"1 bit, ten pixels a row",
+       Fields(40, 10, 2, 1,
+              PackRows({{1, 0, 1, 1, 0, 0, 0, 0, 1, 1}, {0, 0, 0, 0, 0, 0, 0, 1, 0, 1}}, 1, true), Table(2)),
+       pf1bit,
+       {A,        0x404040, A,        A,        0x404040, 0x404040, 0x404040, 0x404040, A,        A,
+        0x404040, 0x404040, 0x404040, 0x404040, 0x404040, 0x404040, 0x404040, A,        0x404040, A}});
+  v.push_back({"4 bits, odd width",
+               Fields(40, 3, 2, 4, PackRows({{15, 1, 2}, {3, 4, 0}}, 4, true), Table(16)),
+               pf4bit,
+               {0xB0B0B0, A, B, C, 0xFFFF00, 0x404040}});
   {
-    BmpSpec s = Spec(40, 3, 1, 8, PackRows({{255, 0, 128}}, 8, true), Table(256));
+    BmpFields s = Fields(40, 3, 1, 8, PackRows({{255, 0, 128}}, 8, true), Table(256));
     s.colors_used = 0;  // the full 256-entry table follows the header
     v.push_back({"8 bits, colours used 0 reads 256 entries", s, pf8bit, {Entry(255), 0x404040, Entry(128)}});
   }
-  v.push_back({"8 bits, an index past the table is black", Spec(40, 3, 1, 8, PackRows({{0, 1, 5}}, 8, true), Table(2)),
-               pf8bit, {0x404040, A, 0}});
+  v.push_back({"8 bits, an index past the table is black",
+               Fields(40, 3, 1, 8, PackRows({{0, 1, 5}}, 8, true), Table(2)),
+               pf8bit,
+               {0x404040, A, 0}});
   v.push_back({"core header, 4 bits, 16 three-byte entries",
-               Spec(12, 3, 1, 4, PackRows({{15, 0, 3}}, 4, true), Table(16)), pf4bit, {0xB0B0B0, 0x404040, C}});
-  v.push_back({"core header, 8 bits", Spec(12, 2, 1, 8, PackRows({{255, 1}}, 8, true), Table(256)), pf8bit,
+               Fields(12, 3, 1, 4, PackRows({{15, 0, 3}}, 4, true), Table(16)),
+               pf4bit,
+               {0xB0B0B0, 0x404040, C}});
+  v.push_back({"core header, 8 bits",
+               Fields(12, 2, 1, 8, PackRows({{255, 1}}, 8, true), Table(256)),
+               pf8bit,
                {Entry(255), A}});
-  v.push_back({"108-byte header, 8 bits", Spec(108, 2, 1, 8, PackRows({{2, 3}}, 8, true), Table(4)), pf8bit, {B, C}});
-  v.push_back({"24 bits with a colour table", Spec(40, 3, 2, 24, rgb24, Table(2)), pf24bit, kRgbPixels});
+  v.push_back({"108-byte header, 8 bits",
+               Fields(108, 2, 1, 8, PackRows({{2, 3}}, 8, true), Table(4)),
+               pf8bit,
+               {B, C}});
+  v.push_back({"24 bits with a colour table", Fields(40, 3, 2, 24, rgb24, Table(2)), pf24bit, kRgbPixels});
   {
-    BmpSpec s = Spec(40, 2, 1, 24, PackRows({{D, E}}, 24, true));
+    BmpFields s = Fields(40, 2, 1, 24, PackRows({{D, E}}, 24, true));
     s.gap = {0x11, 0x22, 0x33};  // the pixel-data offset points past these
     v.push_back({"a gap before the pixel data is read as pixels", s, pf24bit, {0x332211, D}});
   }
   {
-    BmpSpec s = Spec(40, 3, 2, 24, rgb24);
+    BmpFields s = Fields(40, 3, 2, 24, rgb24);
     s.size_image = 12;  // one row: the top row (stored second) stays zero
     v.push_back({"image size of one row", s, pf24bit, {0, 0, 0, D, E, F}});
   }
   {
-    BmpSpec s = Spec(40, 3, 2, 24, rgb24);
+    BmpFields s = Fields(40, 3, 2, 24, rgb24);
     s.pixels.resize(12 + 4);  // the file ends in the second stored row
     v.push_back({"file ends inside the pixel data", s, pf24bit, {A, 0, 0, D, E, F}});
   }
@@ -147,10 +174,10 @@ std::vector<DecodeCase> DecodeCases() {
 TEST(BmpReader, DecodesEveryVariant) {
   for (const DecodeCase& c : DecodeCases()) {
     SCOPED_TRACE(c.name);
-    TBitmap bmp = Read(BuildBmp(c.spec));
+    TBitmap bmp = Read(BuildBmp(c.opts));
     EXPECT_EQ(bmp.PixelFormat(), c.format);
-    EXPECT_EQ(bmp.Width(), c.spec.width);
-    EXPECT_EQ(bmp.Height(), std::abs(c.spec.height));
+    EXPECT_EQ(bmp.Width(), c.opts.width);
+    EXPECT_EQ(bmp.Height(), std::abs(c.opts.height));
     EXPECT_EQ(Pixels(bmp), c.expected);
   }
 }
@@ -158,8 +185,8 @@ TEST(BmpReader, DecodesEveryVariant) {
 TEST(BmpReader, MasksInsideLongerHeaders) {
   for (uint32_t header : {52u, 56u, 108u, 124u}) {
     SCOPED_TRACE(header);
-    TBitmap bmp = Read(BuildBmp(Spec(header, 2, 1, 16, PackRows({{0xF800, 0x001F}}, 16, true), {}, 3,
-                                     {0xF800, 0x07E0, 0x001F})));
+    TBitmap bmp = Read(BuildBmp(
+        Fields(header, 2, 1, 16, PackRows({{0xF800, 0x001F}}, 16, true), {}, 3, {0xF800, 0x07E0, 0x001F})));
     EXPECT_EQ(bmp.PixelFormat(), pf16bit);
     EXPECT_EQ(Pixels(bmp), (std::vector<uint32_t>{0xFF0000, 0x0000FF}));
   }
@@ -175,16 +202,31 @@ struct RleCase {
 
 std::vector<RleCase> RleCases() {
   return {
-      {"runs, an odd absolute run, end of line, delta, end of bitmap", 6, 3, 8,
+      {"runs, an odd absolute run, end of line, delta, end of bitmap",
+       6,
+       3,
+       8,
        {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 2, 1, 2, 2, 0, 1},
        {0, 0, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 2, 3, 1}},
-      {"a run past the row's end is cut there", 4, 2, 8, {6, 1, 2, 2, 0, 0, 1, 3, 0, 1},
+      {"a run past the row's end is cut there",
+       4,
+       2,
+       8,
+       {6, 1, 2, 2, 0, 0, 1, 3, 0, 1},
        {3, 0, 0, 0, 1, 1, 1, 1}},
       {"data ending without end of bitmap", 3, 2, 8, {2, 5}, {0, 0, 0, 5, 5, 0}},
       {"a delta beyond the last row ends the picture", 2, 2, 8, {1, 4, 0, 2, 0, 9, 1, 4}, {0, 0, 4, 0}},
-      {"4 bits: alternating nibbles, absolute runs, delta", 5, 2, 4,
-       {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 1, 0, 1, 0x60, 0, 1}, {3, 4, 5, 0, 6, 1, 2, 1, 2, 1}},
-      {"4 bits: absolute run of five padded to a word", 6, 1, 4, {0, 5, 0x12, 0x34, 0x50, 0xEE, 1, 0x70, 0, 1},
+      {"4 bits: alternating nibbles, absolute runs, delta",
+       5,
+       2,
+       4,
+       {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 2, 1, 0, 1, 0x60, 0, 1},
+       {3, 4, 5, 0, 6, 1, 2, 1, 2, 1}},
+      {"4 bits: absolute run of five padded to a word",
+       6,
+       1,
+       4,
+       {0, 5, 0x12, 0x34, 0x50, 0xEE, 1, 0x70, 0, 1},
        {1, 2, 3, 4, 5, 7}},
   };
 }
@@ -193,8 +235,8 @@ TEST(BmpReader, DecodesRunLengthData) {
   for (const RleCase& c : RleCases()) {
     for (bool top_down : {false, true}) {
       SCOPED_TRACE(std::string(c.name) + (top_down ? ", top-down" : ""));
-      BmpSpec s = Spec(40, c.width, top_down ? -c.height : c.height, uint16_t(c.bits), c.data,
-                       Table(16), c.bits == 8 ? 1 : 2);
+      BmpFields s = Fields(40, c.width, top_down ? -c.height : c.height, uint16_t(c.bits), c.data, Table(16),
+                           c.bits == 8 ? 1 : 2);
       s.size_image = uint32_t(c.data.size());
       TBitmap bmp = Read(BuildBmp(s));
       ASSERT_EQ(bmp.PixelFormat(), c.bits == 8 ? pf8bit : pf4bit);
@@ -202,7 +244,8 @@ TEST(BmpReader, DecodesRunLengthData) {
       for (int y = 0; y < c.height; ++y) {
         // Stored rows run bottom-up unless the height is negative.
         const int src = top_down ? c.height - 1 - y : y;
-        for (int x = 0; x < c.width; ++x) expected.push_back(kTable[c.expected_indexes[size_t(src * c.width + x)]]);
+        for (int x = 0; x < c.width; ++x)
+          expected.push_back(kTable[c.expected_indexes[size_t(src * c.width + x)]]);
       }
       EXPECT_EQ(Pixels(bmp), expected);
     }
@@ -212,7 +255,7 @@ TEST(BmpReader, DecodesRunLengthData) {
 // Without an image size, no more than the uncompressed size is read.
 TEST(BmpReader, RunLengthDataWithoutImageSizeIsCutAtTheUncompressedSize) {
   // 2 x 2 at 8 bits: 8 bytes; the last run is not read.
-  BmpSpec s = Spec(40, 2, 2, 8, {1, 1, 1, 2, 0, 0, 1, 3, 1, 3, 0, 1}, Table(4), 1);
+  BmpFields s = Fields(40, 2, 2, 8, {1, 1, 1, 2, 0, 0, 1, 3, 1, 3, 0, 1}, Table(4), 1);
   EXPECT_EQ(Pixels(Read(BuildBmp(s))), (std::vector<uint32_t>{C, 0x404040, A, B}));
   s.size_image = 12;
   EXPECT_EQ(Pixels(Read(BuildBmp(s))), (std::vector<uint32_t>{C, C, A, B}));
@@ -227,7 +270,7 @@ TEST(BmpReader, ZeroBytesGiveAnEmptyBitmap) {
 
 TEST(BmpReader, ReadsFromTheStreamPosition) {
   std::vector<uint8_t> bytes = {'j', 'u', 'n', 'k'};
-  const std::vector<uint8_t> file = BuildBmp(Spec(40, 3, 2, 24, PackRows(kRgbRows, 24, true)));
+  const std::vector<uint8_t> file = BuildBmp(Fields(40, 3, 2, 24, PackRows(kRgbRows, 24, true)));
   bytes.insert(bytes.end(), file.begin(), file.end());
   TMemoryStream s(bytes);
   s.SetPosition(4);
@@ -253,48 +296,51 @@ std::vector<uint8_t> Cut(std::vector<uint8_t> v, size_t n) {
 }
 
 std::vector<FailCase> FailCases() {
-  const BmpSpec base = Spec(40, 2, 2, 8, PackRows({{1, 2}, {3, 0}}, 8, true), Table(4));
+  const BmpFields base = Fields(40, 2, 2, 8, PackRows({{1, 2}, {3, 0}}, 8, true), Table(4));
   const std::vector<uint8_t> good = BuildBmp(base);
   auto with = [&](auto change) {
-    BmpSpec s = base;
+    BmpFields s = base;
     change(s);
     return BuildBmp(s);
   };
-  const BmpSpec bitfields = Spec(40, 1, 1, 16, {0, 0, 0, 0}, {}, 3, {0xF800, 0x07E0, 0x001F});
+  const BmpFields bitfields = Fields(40, 1, 1, 16, {0, 0, 0, 0}, {}, 3, {0xF800, 0x07E0, 0x001F});
   std::vector<FailCase> v = {
-      {"type is not BM", with([](BmpSpec& s) { s.type = "MB"; }), Fails::kInvalid},
+      {"type is not BM", with([](BmpFields& s) { s.type = "MB"; }), Fails::kInvalid},
       {"one byte", {'B'}, Fails::kRead},
       {"ends inside the file header", Cut(good, 10), Fails::kRead},
       {"ends inside the header size", Cut(good, 16), Fails::kRead},
       {"ends inside the information header", Cut(good, 30), Fails::kRead},
-      {"ends inside a core header", Cut(BuildBmp(Spec(12, 1, 1, 24, {0, 0, 0, 0})), 20), Fails::kRead},
+      {"ends inside a core header", Cut(BuildBmp(Fields(12, 1, 1, 24, {0, 0, 0, 0})), 20), Fails::kRead},
       {"ends inside the masks", Cut(BuildBmp(bitfields), 14 + 40 + 6), Fails::kRead},
       {"ends inside the colour table", Cut(good, 14 + 40 + 9), Fails::kRead},
-      {"planes 0", with([](BmpSpec& s) { s.planes = 0; }), Fails::kInvalid},
-      {"planes 2", with([](BmpSpec& s) { s.planes = 2; }), Fails::kInvalid},
-      {"more than 256 colours used", with([](BmpSpec& s) { s.colors_used = 257; }), Fails::kInvalid},
-      {"colours used 2^32 - 1", with([](BmpSpec& s) { s.colors_used = 0xFFFFFFFF; }), Fails::kInvalid},
-      {"width 0", with([](BmpSpec& s) { s.width = 0; }), Fails::kInvalid},
-      {"negative width", with([](BmpSpec& s) { s.width = -2; }), Fails::kInvalid},
-      {"height 0", with([](BmpSpec& s) { s.height = 0; }), Fails::kInvalid},
-      {"height -2^31", with([](BmpSpec& s) { s.height = INT32_MIN; }), Fails::kInvalid},
-      {"a side above 65535", with([](BmpSpec& s) { s.width = 65536; }), Fails::kInvalid},
-      {"more pixels than the cap", with([](BmpSpec& s) { s.width = s.height = 20000; }), Fails::kInvalid},
-      {"row bytes times height overflow 32 bits",
-       with([](BmpSpec& s) { s.width = s.height = 65535, s.bits = 32, s.table.clear(), s.colors_used = 0; }),
+      {"planes 0", with([](BmpFields& s) { s.planes = 0; }), Fails::kInvalid},
+      {"planes 2", with([](BmpFields& s) { s.planes = 2; }), Fails::kInvalid},
+      {"more than 256 colours used", with([](BmpFields& s) { s.colors_used = 257; }), Fails::kInvalid},
+      {"colours used 2^32 - 1", with([](BmpFields& s) { s.colors_used = 0xFFFFFFFF; }), Fails::kInvalid},
+      {"width 0", with([](BmpFields& s) { s.width = 0; }), Fails::kInvalid},
+      {"negative width", with([](BmpFields& s) { s.width = -2; }), Fails::kInvalid},
+      {"height 0", with([](BmpFields& s) { s.height = 0; }), Fails::kInvalid},
+      {"height -2^31", with([](BmpFields& s) { s.height = INT32_MIN; }), Fails::kInvalid},
+      {"a side above 65535", with([](BmpFields& s) { s.width = 65536; }), Fails::kInvalid},
+      {"more pixels than the cap", with([](BmpFields& s) { s.width = s.height = 20000; }), Fails::kInvalid},
+      {"row bytes times height overflow 32 bits", with([](BmpFields& s) {
+         s.width = s.height = 65535, s.bits = 32, s.table.clear(), s.colors_used = 0;
+       }),
        Fails::kInvalid},
-      {"core header, width 0", BuildBmp(Spec(12, 0, 1, 24, {})), Fails::kInvalid},
-      {"bitfields with 24 bits", BuildBmp(Spec(40, 1, 1, 24, {0, 0, 0, 0}, {}, 3, {0xFF0000, 0xFF00, 0xFF})),
+      {"core header, width 0", BuildBmp(Fields(12, 0, 1, 24, {})), Fails::kInvalid},
+      {"bitfields with 24 bits",
+       BuildBmp(Fields(40, 1, 1, 24, {0, 0, 0, 0}, {}, 3, {0xFF0000, 0xFF00, 0xFF})), Fails::kInvalid},
+      {"run-length 8 with 4 bits", with([](BmpFields& s) { s.compression = 1, s.bits = 4; }),
        Fails::kInvalid},
-      {"run-length 8 with 4 bits", with([](BmpSpec& s) { s.compression = 1, s.bits = 4; }), Fails::kInvalid},
-      {"run-length 4 with 8 bits", with([](BmpSpec& s) { s.compression = 2; }), Fails::kInvalid},
+      {"run-length 4 with 8 bits", with([](BmpFields& s) { s.compression = 2; }), Fails::kInvalid},
   };
   for (uint16_t bits : {0, 2, 7, 64})
-    v.push_back({"unsupported bits per pixel", with([&](BmpSpec& s) { s.bits = bits; }), Fails::kInvalid});
+    v.push_back({"unsupported bits per pixel", with([&](BmpFields& s) { s.bits = bits; }), Fails::kInvalid});
   for (uint32_t comp : {4u, 5u, 6u, 0xFFFFFFFFu})
-    v.push_back({"unsupported compression", with([&](BmpSpec& s) { s.compression = comp; }), Fails::kInvalid});
+    v.push_back(
+        {"unsupported compression", with([&](BmpFields& s) { s.compression = comp; }), Fails::kInvalid});
   for (uint32_t size : {0u, 16u, 64u, 125u, 0xFFFFFFFFu})
-    v.push_back({"unknown header size", with([&](BmpSpec& s) { s.header_size = size; }), Fails::kInvalid});
+    v.push_back({"unknown header size", with([&](BmpFields& s) { s.header_size = size; }), Fails::kInvalid});
   return v;
 }
 
@@ -344,7 +390,7 @@ int LoadUnderMemoryLimit(const std::vector<uint8_t>& bytes) {
 
 // Pixel memory the system refuses is its error, with the system's code.
 TEST(BmpReaderDeathTest, AllocationFailureIsTheSystemError) {
-  const std::vector<uint8_t> bytes = BuildBmp(Spec(40, 16000, 16000, 8, {}, Table(2)));
+  const std::vector<uint8_t> bytes = BuildBmp(Fields(40, 16000, 16000, 8, {}, Table(2)));
   EXPECT_EXIT(std::_Exit(LoadUnderMemoryLimit(bytes)), ::testing::ExitedWithCode(0), "");
 }
 #endif

@@ -110,7 +110,8 @@ TEST_P(BmpImageMagick, DecodesAsImageMagickDecodes) {
   // right after the header and table.
   const uint32_t header = U32(bytes, 14);
   ASSERT_EQ(header, v.header);
-  ASSERT_EQ(header == 12 ? uint32_t(bytes[24] | bytes[25] << 8) : uint32_t(bytes[28] | bytes[29] << 8), v.bits);
+  ASSERT_EQ(header == 12 ? uint32_t(bytes[24] | bytes[25] << 8) : uint32_t(bytes[28] | bytes[29] << 8),
+            v.bits);
   ASSERT_EQ(header == 12 ? 0u : U32(bytes, 30), v.compression);
   const uint32_t colors = header == 12 ? 0 : U32(bytes, 46);
   const uint32_t entries = colors ? colors : v.bits <= 8 ? 1u << v.bits : 0;
@@ -126,8 +127,8 @@ TEST_P(BmpImageMagick, DecodesAsImageMagickDecodes) {
 
 INSTANTIATE_TEST_SUITE_P(Variants, BmpImageMagick, ::testing::ValuesIn(kVariants),
                          [](const ::testing::TestParamInfo<Variant>& info) {
-                           return std::string(info.param.format) + "_" + std::to_string(info.param.bits) + "bit_" +
-                                  std::to_string(info.index);
+                           return std::string(info.param.format) + "_" + std::to_string(info.param.bits) +
+                                  "bit_" + std::to_string(info.index);
                          });
 
 // Reverses the stored rows of an uncompressed file and negates its height.
@@ -210,7 +211,7 @@ TEST(BmpReferee, TopDownAndRunLengthFilesDecodeAsImageMagickDecodesThem) {
     const int w = 37, h = 23, n = rle4 ? 16 : 200;
     std::vector<uint8_t> idx(size_t(w * h));
     for (size_t i = 0; i < idx.size(); ++i) idx[i] = uint8_t((i / 5 + (i % 37 > 20 ? i : 0)) % size_t(n));
-    test::BmpSpec s;
+    test::BmpFields s;
     s.width = w;
     s.height = h;
     s.bits = rle4 ? 4 : 8;

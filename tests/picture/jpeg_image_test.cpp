@@ -4,10 +4,11 @@
 
 #include <gtest/gtest.h>
 
+// libjpeg's headers need <cstdio> before them and jpeglib.h before jerror.h.
 #include <cstdio>
 
 #include <jpeglib.h>
-// jpeglib.h must come first.
+
 #include <jerror.h>
 
 #include "picture/picture.h"
@@ -17,12 +18,14 @@
 namespace orv {
 namespace {
 
-using test::JpegSpec;
+using test::JpegOptions;
 using test::RgbImage;
 
 std::string Message(int code) { return "JPEG エラー #" + std::to_string(code); }
 
-std::vector<uint8_t> ColourJpeg(int w = 45, int h = 29) { return test::EncodeJpeg(test::MakeTestImage(w, h), {}); }
+std::vector<uint8_t> ColourJpeg(int w = 45, int h = 29) {
+  return test::EncodeJpeg(test::MakeTestImage(w, h), {});
+}
 
 void Load(TJPEGImage& img, const std::vector<uint8_t>& bytes) {
   TMemoryStream s(bytes);
@@ -83,8 +86,8 @@ TEST(JpegImage, ColourFileLoadsItsHeaderAndDecodesOnFirstNeed) {
 }
 
 TEST(JpegImage, GreyFileGivesAnEightBitBitmapOfAtMost236Greys) {
-  JpegSpec grey;
-  grey.space = JpegSpec::kGray;
+  JpegOptions grey;
+  grey.space = JpegOptions::kGray;
   TJPEGImage img;
   Load(img, test::EncodeJpeg(test::MakeTestImage(40, 30), grey));
   TBitmap bmp;
@@ -107,7 +110,8 @@ TEST(JpegImage, GreyFileGivesAnEightBitBitmapOfAtMost236Greys) {
 TEST(JpegImage, TextFileFailsAtLoad) {
   TJPEGImage img;
   const std::string text = "This is not a picture.\n";
-  EXPECT_EQ(ErrorOf([&] { Load(img, std::vector<uint8_t>(text.begin(), text.end())); }), Message(JERR_NO_SOI));
+  EXPECT_EQ(ErrorOf([&] { Load(img, std::vector<uint8_t>(text.begin(), text.end())); }),
+            Message(JERR_NO_SOI));
 }
 
 TEST(JpegImage, ZeroByteFileLoadsEmptyAndFailsAtConversion) {
@@ -125,8 +129,8 @@ TEST(JpegImage, FailedDecodeRaisesAgainWithoutDecodingAgain) {
   DecodeCounter counter;
   counter.Attach(img);
   // Two components: a header libjpeg reads, a colour space it cannot convert.
-  JpegSpec two;
-  two.space = JpegSpec::kTwoComponents;
+  JpegOptions two;
+  two.space = JpegOptions::kTwoComponents;
   Load(img, test::EncodeJpeg(test::MakeTestImage(8, 8), two));
   EXPECT_EQ(img.Width(), 8);
   TBitmap bmp;
@@ -180,16 +184,16 @@ TEST(JpegImage, PictureAboveTheCapIsRefusedBeforeAllocating) {
 
 // The same scan over and over: each repetition would walk every block again.
 TEST(JpegImage, FileWithThousandsOfScansIsRefused) {
-  JpegSpec spec;
-  spec.progressive = true;
-  const std::vector<uint8_t> bytes = test::EncodeJpeg(test::MakeTestImage(16, 16), spec);
+  JpegOptions opts;
+  opts.progressive = true;
+  const std::vector<uint8_t> bytes = test::EncodeJpeg(test::MakeTestImage(16, 16), opts);
   std::vector<size_t> sos;
   for (size_t i = 2; i + 1 < bytes.size(); ++i)
     if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) sos.push_back(i);
   ASSERT_GE(sos.size(), 3u);
   std::vector<uint8_t> many(bytes.begin(), bytes.begin() + std::ptrdiff_t(sos[2]));
-  for (int i = 0; i < 600; ++i) many.insert(many.end(), bytes.begin() + std::ptrdiff_t(sos[1]),
-                                             bytes.begin() + std::ptrdiff_t(sos[2]));
+  for (int i = 0; i < 600; ++i)
+    many.insert(many.end(), bytes.begin() + std::ptrdiff_t(sos[1]), bytes.begin() + std::ptrdiff_t(sos[2]));
   many.insert(many.end(), bytes.begin() + std::ptrdiff_t(sos[2]), bytes.end());
   TJPEGImage img;
   Load(img, many);
@@ -221,15 +225,15 @@ TEST(JpegImage, CmykFilesGiveTheirColours) {
   const RgbImage src = test::MakeTestImage(48, 32);
   struct Case {
     const char* name;
-    JpegSpec::Space space;
+    JpegOptions::Space space;
     bool adobe;
     TJPEGPixelFormat format;
     int tolerance;  // mean absolute difference
   };
-  for (const Case& c : {Case{"plain CMYK", JpegSpec::kCmyk, false, jf24Bit, 6},
-                        Case{"Adobe CMYK", JpegSpec::kCmyk, true, jf24Bit, 6},
-                        Case{"Adobe YCCK", JpegSpec::kYcck, true, jf24Bit, 14},
-                        Case{"Adobe CMYK, 8 bits", JpegSpec::kCmyk, true, jf8Bit, 40}}) {
+  for (const Case& c : {Case{"plain CMYK", JpegOptions::kCmyk, false, jf24Bit, 6},
+                        Case{"Adobe CMYK", JpegOptions::kCmyk, true, jf24Bit, 6},
+                        Case{"Adobe YCCK", JpegOptions::kYcck, true, jf24Bit, 14},
+                        Case{"Adobe CMYK, 8 bits", JpegOptions::kCmyk, true, jf8Bit, 40}}) {
     SCOPED_TRACE(c.name);
     std::vector<uint8_t> cmyk;
     for (size_t i = 0; i < src.rgb.size(); i += 3)
@@ -237,13 +241,13 @@ TEST(JpegImage, CmykFilesGiveTheirColours) {
         cmyk.push_back(c.adobe ? src.rgb[i + size_t(k)] : uint8_t(255 - src.rgb[i + size_t(k)]));
         if (k == 2) cmyk.push_back(c.adobe ? 255 : 0);  // no black ink
       }
-    JpegSpec spec;
-    spec.space = c.space;
-    spec.adobe_marker = c.adobe;
-    spec.quality = 95;
+    JpegOptions opts;
+    opts.space = c.space;
+    opts.adobe_marker = c.adobe;
+    opts.quality = 95;
     TJPEGImage img;
     img.SetPixelFormat(c.format);
-    Load(img, test::EncodeJpeg(src, spec, cmyk));
+    Load(img, test::EncodeJpeg(src, opts, cmyk));
     TBitmap bmp;
     img.AssignTo(bmp);
     const RgbImage out = test::BitmapRgb(bmp);

@@ -9,7 +9,7 @@
 namespace orv {
 namespace {
 
-using test::JpegSpec;
+using test::JpegOptions;
 using test::RgbImage;
 
 const char kDjpeg[] = "/usr/bin/djpeg";
@@ -31,13 +31,14 @@ size_t CutInScanData(const std::vector<uint8_t>& bytes, double fraction) {
   size_t cut = size_t(double(bytes.size()) * fraction);
   size_t header_end = 0;
   for (size_t i = 2; i + 4 < bytes.size() && i < cut; ++i)
-    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) header_end = i + 2 + (size_t(bytes[i + 2]) << 8 | bytes[i + 3]);
+    if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA)
+      header_end = i + 2 + (size_t(bytes[i + 2]) << 8 | bytes[i + 3]);
   return std::max(cut, header_end + 16);
 }
 
 struct RefereeCase {
   const char* name;
-  JpegSpec spec;
+  JpegOptions opts;
   std::vector<std::string> djpeg;  // options besides -dct float
   TJPEGPixelFormat format = jf24Bit;
   TJPEGPerformance performance = jpBestQuality;
@@ -46,34 +47,34 @@ struct RefereeCase {
   double keep = 1.0;  // part of the file kept (truncation)
 };
 
-JpegSpec Sampling(int h, int v) {
-  JpegSpec s;
+JpegOptions Sampling(int h, int v) {
+  JpegOptions s;
   s.h_samp = h;
   s.v_samp = v;
   return s;
 }
 
 std::vector<RefereeCase> Cases() {
-  JpegSpec progressive = Sampling(2, 2);
+  JpegOptions progressive = Sampling(2, 2);
   progressive.progressive = true;
-  JpegSpec arithmetic = Sampling(2, 1);
+  JpegOptions arithmetic = Sampling(2, 1);
   arithmetic.arithmetic = true;
-  JpegSpec restarts = Sampling(2, 2);
+  JpegOptions restarts = Sampling(2, 2);
   restarts.restart_rows = 1;
-  JpegSpec optimized = Sampling(1, 1);
+  JpegOptions optimized = Sampling(1, 1);
   optimized.optimize = true;
   optimized.quality = 50;
-  JpegSpec coarse = progressive;  // block smoothing acts on these
+  JpegOptions coarse = progressive;  // block smoothing acts on these
   coarse.quality = 8;
-  JpegSpec grey;
-  grey.space = JpegSpec::kGray;
-  JpegSpec grey_progressive = grey;
+  JpegOptions grey;
+  grey.space = JpegOptions::kGray;
+  JpegOptions grey_progressive = grey;
   grey_progressive.progressive = true;
-  JpegSpec cmyk;
-  cmyk.space = JpegSpec::kCmyk;
-  JpegSpec ycck;
-  ycck.space = JpegSpec::kYcck;
-  JpegSpec ycck_progressive = ycck;
+  JpegOptions cmyk;
+  cmyk.space = JpegOptions::kCmyk;
+  JpegOptions ycck;
+  ycck.space = JpegOptions::kYcck;
+  JpegOptions ycck_progressive = ycck;
   ycck_progressive.progressive = true;
   const std::vector<std::string> reduced = {"-colors", "236"};
   return {
@@ -98,13 +99,21 @@ std::vector<RefereeCase> Cases() {
       {"8 bits: two-pass colour reduction", Sampling(2, 2), reduced, jf8Bit},
       {"8 bits, grey", grey, reduced, jf8Bit},
       {"best speed", Sampling(2, 2), {"-dct", "fast"}, jf24Bit, jpBestSpeed},
-      {"best speed, 8 bits", Sampling(2, 2), {"-dct", "fast", "-colors", "236", "-onepass", "-dither", "ordered"},
-       jf8Bit, jpBestSpeed},
+      {"best speed, 8 bits",
+       Sampling(2, 2),
+       {"-dct", "fast", "-colors", "236", "-onepass", "-dither", "ordered"},
+       jf8Bit,
+       jpBestSpeed},
       {"half size", Sampling(2, 2), {"-scale", "1/2"}, jf24Bit, jpBestQuality, jsHalf},
       {"quarter size", progressive, {"-scale", "1/4"}, jf24Bit, jpBestQuality, jsQuarter},
       {"eighth size, grey", grey, {"-scale", "1/8", "-colors", "236"}, jf24Bit, jpBestQuality, jsEighth},
-      {"grey output of a colour file", Sampling(2, 2), {"-grayscale", "-colors", "236"}, jf24Bit, jpBestQuality,
-       jsFullSize, true},
+      {"grey output of a colour file",
+       Sampling(2, 2),
+       {"-grayscale", "-colors", "236"},
+       jf24Bit,
+       jpBestQuality,
+       jsFullSize,
+       true},
   };
 }
 
@@ -113,9 +122,10 @@ TEST(JpegReferee, DecodesAsDjpeg) {
   for (int size : {0, 1}) {
     const RgbImage src = size == 0 ? test::MakeTestImage(45, 29, 3) : test::MakeTestImage(67, 131, 5);
     for (const RefereeCase& c : Cases()) {
-      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(src.width) + "x" + std::to_string(src.height));
-      const bool four = c.spec.space == JpegSpec::kCmyk || c.spec.space == JpegSpec::kYcck;
-      std::vector<uint8_t> bytes = test::EncodeJpeg(src, c.spec, four ? CmykOf(src) : std::vector<uint8_t>{});
+      SCOPED_TRACE(std::string(c.name) + " at " + std::to_string(src.width) + "x" +
+                   std::to_string(src.height));
+      const bool four = c.opts.space == JpegOptions::kCmyk || c.opts.space == JpegOptions::kYcck;
+      std::vector<uint8_t> bytes = test::EncodeJpeg(src, c.opts, four ? CmykOf(src) : std::vector<uint8_t>{});
       if (c.keep < 1) bytes.resize(CutInScanData(bytes, c.keep));
       test::WriteFile(dir / "in.jpg", bytes);
 
@@ -135,7 +145,7 @@ TEST(JpegReferee, DecodesAsDjpeg) {
       img.LoadFromStream(stream);
       TBitmap bmp;
       img.AssignTo(bmp);
-      const bool reduced = c.format == jf8Bit || c.grayscale || c.spec.space == JpegSpec::kGray;
+      const bool reduced = c.format == jf8Bit || c.grayscale || c.opts.space == JpegOptions::kGray;
       EXPECT_EQ(bmp.PixelFormat(), reduced ? pf8bit : pf24bit);
       if (reduced) {
         EXPECT_LE(bmp.PaletteCount(), 236);

@@ -2,8 +2,11 @@
 // failure prints the error's message and exits with 1.
 #include <gtest/gtest.h>
 
+// libjpeg's headers need <cstdio> before them and jpeglib.h before jerror.h.
+#include <cstdio>
+
 #include <jpeglib.h>
-// jpeglib.h must come first.
+
 #include <jerror.h>
 
 #include "picture/picture_test_util.h"
@@ -16,7 +19,7 @@ namespace {
 const char kPicdump[] = ORV_PICDUMP;
 
 std::vector<uint8_t> Bmp24(int w, int h, size_t keep = SIZE_MAX) {
-  test::BmpSpec s;
+  test::BmpFields s;
   s.width = w;
   s.height = h;
   const test::RgbImage img = test::MakeTestImage(w, h);

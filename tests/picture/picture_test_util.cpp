@@ -5,11 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+// libjpeg's header needs <cstdio> before it.
+#include <cstdio>
 
 #include <jpeglib.h>
 
@@ -79,7 +81,7 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
 
 }  // namespace
 
-std::vector<uint8_t> BuildBmp(const BmpSpec& s) {
+std::vector<uint8_t> BuildBmp(const BmpFields& s) {
   std::vector<uint8_t> v(s.type.begin(), s.type.end());
   const bool core = s.header_size == 12;
   const size_t entry = core ? 3 : 4;
@@ -142,7 +144,8 @@ std::vector<uint8_t> PackRows(const std::vector<std::vector<uint32_t>>& rows, in
   return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, const std::vector<uint8_t>& cmyk) {
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegOptions& opts,
+                                const std::vector<uint8_t>& cmyk) {
   jpeg_compress_struct c;
   jpeg_error_mgr err;
   c.err = jpeg_std_error(&err);  // test inputs are well formed: libjpeg's exit is fine here
@@ -152,20 +155,23 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, con
   jpeg_mem_dest(&c, &out, &size);
   c.image_width = JDIMENSION(image.width);
   c.image_height = JDIMENSION(image.height);
-  const bool four = spec.space == JpegSpec::kCmyk || spec.space == JpegSpec::kYcck;
-  const bool two = spec.space == JpegSpec::kTwoComponents;
-  c.input_components = four ? 4 : two ? 2 : spec.space == JpegSpec::kGray ? 1 : 3;
-  c.in_color_space = four ? JCS_CMYK : two ? JCS_UNKNOWN : spec.space == JpegSpec::kGray ? JCS_GRAYSCALE : JCS_RGB;
+  const bool four = opts.space == JpegOptions::kCmyk || opts.space == JpegOptions::kYcck;
+  const bool two = opts.space == JpegOptions::kTwoComponents;
+  c.input_components = four ? 4 : two ? 2 : opts.space == JpegOptions::kGray ? 1 : 3;
+  c.in_color_space = four                               ? JCS_CMYK
+                     : two                              ? JCS_UNKNOWN
+                     : opts.space == JpegOptions::kGray ? JCS_GRAYSCALE
+                                                        : JCS_RGB;
   jpeg_set_defaults(&c);
-  if (spec.space == JpegSpec::kYcck) jpeg_set_colorspace(&c, JCS_YCCK);
-  if (four && !spec.adobe_marker) c.write_Adobe_marker = FALSE;
-  jpeg_set_quality(&c, spec.quality, TRUE);
-  c.comp_info[0].h_samp_factor = spec.h_samp;
-  c.comp_info[0].v_samp_factor = spec.v_samp;
-  if (spec.progressive) jpeg_simple_progression(&c);
-  c.arith_code = spec.arithmetic ? TRUE : FALSE;
-  c.optimize_coding = spec.optimize ? TRUE : FALSE;
-  c.restart_in_rows = spec.restart_rows;
+  if (opts.space == JpegOptions::kYcck) jpeg_set_colorspace(&c, JCS_YCCK);
+  if (four && !opts.adobe_marker) c.write_Adobe_marker = FALSE;
+  jpeg_set_quality(&c, opts.quality, TRUE);
+  c.comp_info[0].h_samp_factor = opts.h_samp;
+  c.comp_info[0].v_samp_factor = opts.v_samp;
+  if (opts.progressive) jpeg_simple_progression(&c);
+  c.arith_code = opts.arithmetic ? TRUE : FALSE;
+  c.optimize_coding = opts.optimize ? TRUE : FALSE;
+  c.restart_in_rows = opts.restart_rows;
   jpeg_start_compress(&c, TRUE);
   std::vector<uint8_t> line(size_t(image.width) * 4);
   while (c.next_scanline < c.image_height) {
@@ -173,9 +179,10 @@ std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec, con
     const size_t w = size_t(image.width);
     if (four) {
       std::copy_n(cmyk.begin() + std::ptrdiff_t(y * w * 4), w * 4, line.begin());
-    } else if (spec.space == JpegSpec::kGray || two) {
+    } else if (opts.space == JpegOptions::kGray || two) {
       for (size_t x = 0; x < w * size_t(c.input_components); ++x)
-        line[x] = image.rgb[(y * w) * 3 + x / size_t(c.input_components) * 3 + x % size_t(c.input_components)];
+        line[x] =
+            image.rgb[(y * w) * 3 + x / size_t(c.input_components) * 3 + x % size_t(c.input_components)];
     } else {
       std::copy_n(image.rgb.begin() + std::ptrdiff_t(y * w * 3), w * 3, line.begin());
     }
@@ -223,11 +230,16 @@ RgbImage ReadPnm(const std::string& path) {
   if (magic == "P7") {
     std::string key;
     while (in >> key && key != "ENDHDR") {
-      if (key == "WIDTH") in >> img.width;
-      else if (key == "HEIGHT") in >> img.height;
-      else if (key == "DEPTH") in >> channels;
-      else if (key == "MAXVAL") in >> maxval;
-      else in.ignore(1 << 20, '\n');
+      if (key == "WIDTH")
+        in >> img.width;
+      else if (key == "HEIGHT")
+        in >> img.height;
+      else if (key == "DEPTH")
+        in >> channels;
+      else if (key == "MAXVAL")
+        in >> maxval;
+      else
+        in.ignore(1 << 20, '\n');
     }
   } else if (magic == "P5" || magic == "P6") {
     channels = magic == "P5" ? 1 : 3;
@@ -243,14 +255,16 @@ RgbImage ReadPnm(const std::string& path) {
   img.rgb.resize(count * 3);
   for (size_t i = 0; i < count; ++i)
     for (int c = 0; c < 3; ++c)
-      img.rgb[i * 3 + size_t(c)] = uint8_t(data[start + i * size_t(channels) + size_t(channels == 1 ? 0 : c)]);
+      img.rgb[i * 3 + size_t(c)] =
+          uint8_t(data[start + i * size_t(channels) + size_t(channels == 1 ? 0 : c)]);
   return img;
 }
 
 RgbImage ReadRaw(const std::string& path, int width, int height) {
   const std::string data = ReadFile(path);
   RgbImage img{width, height, std::vector<uint8_t>(data.begin(), data.end())};
-  if (img.rgb.size() != size_t(width) * size_t(height) * 3) throw std::runtime_error("short raw file: " + path);
+  if (img.rgb.size() != size_t(width) * size_t(height) * 3)
+    throw std::runtime_error("short raw file: " + path);
   return img;
 }
 

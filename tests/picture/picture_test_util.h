@@ -30,7 +30,7 @@ struct ImageDiff {
 ImageDiff Compare(const RgbImage& a, const RgbImage& b);
 
 // A bitmap file, field by field. Colours are 0x00RRGGBB.
-struct BmpSpec {
+struct BmpFields {
   std::string type = "BM";
   uint32_t header_size = 40;  // 12 writes a core header
   int32_t width = 1;
@@ -45,13 +45,13 @@ struct BmpSpec {
   std::vector<uint8_t> gap;     // bytes between the table and the pixel data
   std::vector<uint8_t> pixels;  // as stored
 };
-std::vector<uint8_t> BuildBmp(const BmpSpec& spec);
+std::vector<uint8_t> BuildBmp(const BmpFields& opts);
 // Rows of pixel values (indexes, 16- or 32-bit words, or 0x00RRGGBB for 24
 // bits), top row first, packed and padded as a bitmap file stores them.
 std::vector<uint8_t> PackRows(const std::vector<std::vector<uint32_t>>& rows, int bits, bool bottom_up);
 
 // libjpeg's encoder.
-struct JpegSpec {
+struct JpegOptions {
   int quality = 90;
   int h_samp = 1, v_samp = 1;  // luma sampling (2, 2 is 4:2:0)
   bool progressive = false;
@@ -62,7 +62,7 @@ struct JpegSpec {
   bool adobe_marker = true;  // for four components
 };
 // For kCmyk/kYcck the image's bytes are taken as given by cmyk (4 per pixel).
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegSpec& spec,
+std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegOptions& opts,
                                 const std::vector<uint8_t>& cmyk = {});
 
 // Runs a program; returns its exit status (-1 when it did not exit normally).

@@ -1,7 +1,6 @@
 // The file-type registry and the picture container: the entries and their
 // order, look-up, extensions, and loading a file by its name.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include "app/formats.h"
@@ -55,7 +54,8 @@ const TGraphicClass kTestBase{"TTestBase", nullptr, nullptr};
 const TGraphicClass kTestDerived{"TTestDerived", &kTestBase, nullptr};
 
 TEST_F(Registry, FindsWithoutRegardToCaseAndLaterEntriesWin) {
-  for (const char* ext : {"jpg", "JPG", "Jpg", "jpeg", "JPEG"}) EXPECT_EQ(list.FindExt(ext), &kJPEGImageClass) << ext;
+  for (const char* ext : {"jpg", "JPG", "Jpg", "jpeg", "JPEG"})
+    EXPECT_EQ(list.FindExt(ext), &kJPEGImageClass) << ext;
   EXPECT_EQ(list.FindExt("BMP"), &kBitmapGraphicClass);
   for (const char* ext : {"", "jpe", "jpgx", ".jpg", "tif"}) EXPECT_EQ(list.FindExt(ext), nullptr) << ext;
 
@@ -71,9 +71,8 @@ TEST_F(Registry, FindsWithoutRegardToCaseAndLaterEntriesWin) {
 
 TEST(GraphicExtension, IsTheTextAfterTheLastDotOfTheName) {
   const std::pair<const char*, const char*> cases[] = {
-      {"photo.jpg", "jpg"},           {"/a/b/PHOTO.JPG", "JPG"},    {"photo", ""},
-      {"/x/pictures.old/photo", ""},  {"a.tar.gz", "gz"},           {"/x/.hidden", "hidden"},
-      {"dir.d/name.", ""},            {"/x.y/z.bmp", "bmp"},
+      {"photo.jpg", "jpg"}, {"/a/b/PHOTO.JPG", "JPG"}, {"photo", ""},       {"/x/pictures.old/photo", ""},
+      {"a.tar.gz", "gz"},   {"/x/.hidden", "hidden"},  {"dir.d/name.", ""}, {"/x.y/z.bmp", "bmp"},
   };
   for (const auto& [path, ext] : cases) EXPECT_EQ(GraphicExtension(path), ext) << path;
 }
@@ -83,11 +82,11 @@ class Container : public Registry {
  protected:
   void SetUp() override {
     Registry::SetUp();
-    test::BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.pixels = {0, 0, 255, 255, 0, 0, 0, 0};
-    test::WriteFile(dir / "first.bmp", test::BuildBmp(spec));
+    test::BmpFields opts;
+    opts.width = 2;
+    opts.height = 1;
+    opts.pixels = {0, 0, 255, 255, 0, 0, 0, 0};
+    test::WriteFile(dir / "first.bmp", test::BuildBmp(opts));
     picture.OnChange = [this] { ++changes; };
     picture.LoadFromFile(dir / "first.bmp");
     first = picture.Graphic();
@@ -163,7 +162,9 @@ TEST_F(Container, KeepsItsPictureWhenTheDecoderRefusesTheData) {
 TEST_F(Container, PassesOnChangesAndProgressOfItsGraphic) {
   test::WriteFile(dir / "p.jpg", test::EncodeJpeg(test::MakeTestImage(9, 5), {}));
   int progress = 0;
-  picture.OnProgress = [&](void*, TProgressStage, int, bool, const TRect&, const std::string&) { ++progress; };
+  picture.OnProgress = [&](void*, TProgressStage, int, bool, const TRect&, const std::string&) {
+    ++progress;
+  };
   picture.LoadFromFile(dir / "p.jpg");
   EXPECT_EQ(changes, 1);
   auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic());
@@ -177,13 +178,13 @@ TEST_F(Container, PassesOnChangesAndProgressOfItsGraphic) {
 }
 
 TEST_F(Container, LoadsBitmapsWithTheirPalette) {
-  test::BmpSpec spec;
-  spec.bits = 8;
-  spec.width = 1;
-  spec.table = {0x000000, 0x336699};
-  spec.colors_used = 2;
-  spec.pixels = {1, 0, 0, 0};
-  test::WriteFile(dir / "pal.BMP", test::BuildBmp(spec));
+  test::BmpFields opts;
+  opts.bits = 8;
+  opts.width = 1;
+  opts.table = {0x000000, 0x336699};
+  opts.colors_used = 2;
+  opts.pixels = {1, 0, 0, 0};
+  test::WriteFile(dir / "pal.BMP", test::BuildBmp(opts));
   picture.LoadFromFile(dir / "pal.BMP");
   ASSERT_EQ(picture.Graphic()->ClassType(), &kBitmapGraphicClass);
   EXPECT_TRUE(picture.Graphic()->PaletteModified());
