@@ -1,7 +1,7 @@
-// Runs the picture benchmarks and prints, after the usual table, how our
-// code compares with its peer in each pairing. Ratios use the fastest
-// repetition's CPU time: the build machines are shared, and wall time there
-// measures the neighbours too.
+// Runs the picture benchmarks and prints, after the usual table, megapixels
+// per second and how our code compares with its peer in each pairing. Both
+// use the fastest repetition's CPU time: the build machines are shared, and
+// wall time there measures the neighbours too.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 

@@ -20,10 +20,6 @@ const std::vector<uint8_t>& File(int bits) {
   return bits == 24 ? f24 : f8;
 }
 
-void Finish(benchmark::State& state) {
-  state.SetItemsProcessed(int64_t(state.iterations()) * kWidth * kHeight);
-}
-
 void BM_BmpOurs(benchmark::State& state) {
   const bool fresh = state.range(1) != 0;
   TMemoryStream stream(File(int(state.range(0))));
@@ -39,7 +35,6 @@ void BM_BmpOurs(benchmark::State& state) {
     ReadBitmapFile(stream, bmp);
     benchmark::DoNotOptimize(bmp.Bits());
   }
-  Finish(state);
 }
 
 void BM_BmpStb(benchmark::State& state) {
@@ -56,7 +51,6 @@ void BM_BmpStb(benchmark::State& state) {
     benchmark::DoNotOptimize(px);
     stbi_image_free(px);
   }
-  Finish(state);
 }
 
 // The floor: copying the pixel data into warm memory.
@@ -67,7 +61,6 @@ void BM_BmpCopy(benchmark::State& state) {
     std::memcpy(out.data(), file.data(), file.size());
     benchmark::DoNotOptimize(out.data());
   }
-  Finish(state);
 }
 
 void Args(benchmark::internal::Benchmark* b) {

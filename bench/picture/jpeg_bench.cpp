@@ -22,10 +22,6 @@ const std::vector<uint8_t>& File(int sampling) {
   return sampling == 444 ? f444 : f420;
 }
 
-void Finish(benchmark::State& state) {
-  state.SetItemsProcessed(int64_t(state.iterations()) * kWidth * kHeight);
-}
-
 void BM_JpegAdapter(benchmark::State& state) {
   const bool fresh = state.range(1) != 0;
   TMemoryStream stream(File(int(state.range(0))));
@@ -40,7 +36,6 @@ void BM_JpegAdapter(benchmark::State& state) {
     img.LoadFromStream(stream);
     img.DIBNeeded();
   }
-  Finish(state);
 }
 
 // With the conversion the slideshow asks for: a copy of the decoded bitmap.
@@ -53,7 +48,6 @@ void BM_JpegAdapterConvert(benchmark::State& state) {
     img.LoadFromStream(stream);
     img.AssignTo(out);
   }
-  Finish(state);
 }
 
 void BM_JpegBare(benchmark::State& state) {
@@ -88,7 +82,6 @@ void BM_JpegBare(benchmark::State& state) {
     jpeg_destroy_decompress(&c);
     benchmark::DoNotOptimize(buffer.get());
   }
-  Finish(state);
 }
 
 void Args(benchmark::internal::Benchmark* b) {
