@@ -9,6 +9,7 @@ const TGraphicClass kBitmapGraphicClass{"TBitmap", nullptr,
 
 void TBitmapGraphic::LoadFromStream(TStream& stream) {
   ReadBitmapFile(stream, bitmap_);
+  if (bitmap_.PaletteCount() > 0) SetPaletteModified(true);
   Changed();
 }
 

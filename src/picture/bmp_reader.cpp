@@ -1,10 +1,226 @@
 #include "picture/bmp_reader.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "picture/bmp_pixels.h"
 #include "platform/exceptions.h"
 
 namespace orv {
 
-// Placeholder until the bitmap file reader lands.
-void ReadBitmapFile(TStream&, TBitmap&) { throw EInvalidGraphic("ビットマップイメージが不正です"); }
+namespace {
+
+constexpr uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3;
+
+constexpr uint32_t kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
+constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
+constexpr uint32_t kMasks888[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
+
+[[noreturn]] void Invalid() { throw EInvalidGraphic("ビットマップイメージが不正です"); }
+
+uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t U32(const uint8_t* p) {
+  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+struct DibHeader {
+  uint32_t size = 0;
+  int64_t width = 0;
+  int64_t height = 0;  // absolute value
+  bool top_down = false;
+  int planes = 0;
+  int bits = 0;
+  uint32_t compression = kRgb;
+  uint32_t size_image = 0;
+  uint32_t colors_used = 0;
+  uint32_t masks[3] = {0, 0, 0};
+};
+
+// The information header after its size field. Core headers become an
+// information header with only the size and format filled in. Sizes other
+// than the core, Windows 3 and the later Windows headers (52 and 56 bytes
+// carry the masks inside, like the 108- and 124-byte ones) are refused.
+DibHeader ReadDibHeader(TStream& stream) {
+  uint8_t buf[124];
+  stream.ReadBuffer(buf, 4);
+  DibHeader h;
+  h.size = U32(buf);
+  if (h.size == 12) {
+    stream.ReadBuffer(buf, 8);
+    h.width = U16(buf);
+    h.height = U16(buf + 2);
+    h.planes = U16(buf + 4);
+    h.bits = U16(buf + 6);
+    return h;
+  }
+  if (h.size != 40 && h.size != 52 && h.size != 56 && h.size != 108 && h.size != 124) Invalid();
+  stream.ReadBuffer(buf, h.size - 4);
+  h.width = int32_t(U32(buf));
+  const int32_t height = int32_t(U32(buf + 4));
+  h.top_down = height < 0;
+  h.height = height < 0 ? -int64_t(height) : height;
+  h.planes = U16(buf + 8);
+  h.bits = U16(buf + 10);
+  h.compression = U32(buf + 12);
+  h.size_image = U32(buf + 16);
+  h.colors_used = U32(buf + 28);
+  if (h.size > 40 && h.compression == kBitFields)
+    for (int i = 0; i < 3; ++i) h.masks[i] = U32(buf + 36 + 4 * i);
+  return h;
+}
+
+bool SameMasks(const uint32_t a[3], const uint32_t b[3]) {
+  return a[0] == b[0] && a[1] == b[1] && a[2] == b[2];
+}
+
+// What the bitmap will hold, and whether file rows copy straight into it.
+struct Layout {
+  TPixelFormat format = pf24bit;
+  bool direct = true;  // false: rows go through the mask converter
+  bool rle = false;
+};
+
+Layout ChooseLayout(const DibHeader& h) {
+  Layout l;
+  switch (h.compression) {
+    case kRgb:
+      switch (h.bits) {
+        case 1: l.format = pf1bit; break;
+        case 4: l.format = pf4bit; break;
+        case 8: l.format = pf8bit; break;
+        case 16: l.format = pf15bit; break;
+        case 24: l.format = pf24bit; break;
+        case 32: l.format = pf32bit; break;
+        default: Invalid();
+      }
+      return l;
+    case kRle8:
+    case kRle4:
+      if (h.bits != (h.compression == kRle8 ? 8 : 4)) Invalid();
+      l.format = h.bits == 8 ? pf8bit : pf4bit;
+      l.rle = true;
+      return l;
+    case kBitFields:
+      if (h.bits == 16 && SameMasks(h.masks, kMasks555)) {
+        l.format = pf15bit;
+      } else if (h.bits == 16 && SameMasks(h.masks, kMasks565)) {
+        l.format = pf16bit;
+      } else if (h.bits == 32 && SameMasks(h.masks, kMasks888)) {
+        l.format = pf32bit;
+      } else if (h.bits == 16 || h.bits == 32) {
+        l.format = h.bits == 16 ? pf24bit : pf32bit;
+        l.direct = false;
+      } else {
+        Invalid();
+      }
+      return l;
+    default: Invalid();
+  }
+}
+
+// The platform's refusal of an allocation surfaces as its system error.
+void AllocateOrFail(TBitmap& bmp, int width, int height, TPixelFormat format, bool zero) {
+  try {
+    bmp.Allocate(width, height, format, zero);
+  } catch (const EOutOfMemory&) {
+    throw EOSError::FromErrno(ENOMEM);
+  }
+}
+
+// Rows stored as the bitmap keeps them (or through the mask converter),
+// read one by one; a short file leaves the rest zero.
+void ReadRows(TStream& stream, const DibHeader& h, const Layout& l, int64_t budget, TBitmap& out) {
+  const int width = int(h.width), height = int(h.height);
+  const size_t file_stride = DibStride(width, h.bits);
+  const bool complete = budget >= int64_t(file_stride) * height;
+  AllocateOrFail(out, width, height, l.format, !complete);
+  std::vector<uint8_t> tmp;
+  std::optional<bmp::MaskConverter> convert;
+  if (!l.direct) {
+    tmp.resize(file_stride);
+    convert.emplace(h.masks, h.bits);
+  }
+  auto row_of = [&](int i) { return out.ScanLine(h.top_down ? i : height - 1 - i); };
+  int i = 0;
+  for (; i < height && budget > 0; ++i) {
+    uint8_t* row = row_of(i);
+    uint8_t* target = l.direct ? row : tmp.data();
+    const int64_t want = std::min<int64_t>(int64_t(file_stride), budget);
+    const int64_t got = std::max<int64_t>(0, stream.Read(target, want));
+    budget = got < want ? 0 : budget - got;
+    if (got < int64_t(file_stride)) std::memset(target + got, 0, file_stride - size_t(got));
+    if (convert) convert->ConvertRow(tmp.data(), width, row, l.format == pf32bit ? 4 : 3);
+  }
+  // The stream gave less than it had announced.
+  if (complete)
+    for (; i < height; ++i) std::memset(row_of(i), 0, out.Stride());
+}
+
+}  // namespace
+
+void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
+  const int64_t start = stream.Position();
+  if (stream.Size() - start <= 0) {
+    bitmap.Clear();
+    bitmap.Changed();
+    return;
+  }
+  uint8_t file_header[14];
+  stream.ReadBuffer(file_header, sizeof file_header);
+  if (U16(file_header) != 0x4D42) Invalid();  // "BM"
+
+  DibHeader h = ReadDibHeader(stream);
+  if (h.planes != 1) Invalid();
+  if (h.size == 40 && (h.bits == 16 || h.bits == 32) && h.compression == kBitFields) {
+    uint8_t masks[12];
+    stream.ReadBuffer(masks, sizeof masks);
+    for (int i = 0; i < 3; ++i) h.masks[i] = U32(masks + 4 * i);
+  }
+
+  // The table the header travels with has room for 256 entries; more would
+  // be a corrupt count, not a bigger palette.
+  uint32_t entries = h.colors_used;
+  if (entries == 0) entries = h.bits == 1 ? 2 : h.bits == 4 ? 16 : h.bits == 8 ? 256 : 0;
+  if (entries > 256) Invalid();
+  TRGBQuad table[256] = {};
+  if (entries > 0) {
+    const size_t entry_size = h.size == 12 ? 3 : 4;
+    uint8_t raw[256 * 4];
+    stream.ReadBuffer(raw, int64_t(entries * entry_size));
+    for (uint32_t i = 0; i < entries; ++i)
+      table[i] = TRGBQuad{raw[i * entry_size], raw[i * entry_size + 1], raw[i * entry_size + 2], 0};
+  }
+
+  const Layout layout = ChooseLayout(h);
+  if (h.width <= 0 || h.height <= 0 || !PictureSizeAllowed(h.width, h.height)) Invalid();
+
+  // The pixel data is taken to follow directly; the offset in the file
+  // header is not followed.
+  const int64_t stored =
+      h.size_image ? int64_t(h.size_image) : int64_t(DibStride(h.width, h.bits)) * h.height;
+  const int64_t budget = std::min(stored, std::max<int64_t>(0, stream.Size() - stream.Position()));
+
+  TBitmap out;
+  if (layout.rle) {
+    AllocateOrFail(out, int(h.width), int(h.height), layout.format, true);
+    auto data = std::make_unique<bmp::PixelData>(stream, budget);
+    bmp::DecodeRle(*data, h.compression == kRle4, h.top_down, out);
+  } else {
+    ReadRows(stream, h, layout, budget, out);
+  }
+  if (entries > 0) out.SetPalette(table, int(entries));
+
+  const bool transparent = bitmap.Transparent();
+  const TTransparentMode mode = bitmap.TransparentMode();
+  const TColor color = bitmap.TransparentColor();
+  bitmap = std::move(out);
+  bitmap.SetTransparent(transparent);
+  if (mode == tmFixed) bitmap.SetTransparentColor(color);
+  bitmap.Changed();
+}
 
 }  // namespace orv
