@@ -1,0 +1,231 @@
+#include "png/png_filters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace orv {
+
+namespace {
+
+// Scalar undo of bytes [from, n); the bytes before `from` are already done.
+void UnSub(uint8_t* row, size_t from, size_t n, int bpp) {
+  for (size_t i = std::max<size_t>(from, size_t(bpp)); i < n; ++i) row[i] = uint8_t(row[i] + row[i - bpp]);
+}
+
+void UnUp(uint8_t* row, const uint8_t* prev, size_t from, size_t n) {
+  for (size_t i = from; i < n; ++i) row[i] = uint8_t(row[i] + prev[i]);
+}
+
+void UnAvg(uint8_t* row, const uint8_t* prev, size_t from, size_t n, int bpp) {
+  size_t i = from;
+  for (; i < n && i < size_t(bpp); ++i) row[i] = uint8_t(row[i] + (prev[i] >> 1));
+  for (; i < n; ++i) row[i] = uint8_t(row[i] + ((row[i - bpp] + prev[i]) >> 1));
+}
+
+void UnPaeth(uint8_t* row, const uint8_t* prev, size_t from, size_t n, int bpp) {
+  size_t i = from;
+  // Left and up-left are zero in the first pixel, so the predictor is up.
+  for (; i < n && i < size_t(bpp); ++i) row[i] = uint8_t(row[i] + prev[i]);
+  for (; i < n; ++i) row[i] = uint8_t(row[i] + PaethPredictor(row[i - bpp], prev[i], prev[i - bpp]));
+}
+
+#if defined(__SSE2__)
+
+template <int L>
+inline __m128i Load(const uint8_t* p) {
+  if constexpr (L == 4) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return _mm_cvtsi32_si128(int(v));
+  } else {
+    return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+  }
+}
+
+template <int L>
+inline void Store(uint8_t* p, __m128i v) {
+  if constexpr (L == 4) {
+    const uint32_t x = uint32_t(_mm_cvtsi128_si32(v));
+    std::memcpy(p, &x, 4);
+  } else {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+  }
+}
+
+// Lanes beyond the pixel's bytes keep the bytes that were loaded, so a wide
+// store leaves the next pixel's raw bytes as they were.
+template <int L>
+inline __m128i ByteMask(int bpp) {
+  alignas(16) uint8_t m[16] = {};
+  for (int i = 0; i < bpp; ++i) m[i] = 0xFF;
+  return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
+}
+
+template <int L>
+size_t SubSimd(uint8_t* row, size_t n, int bpp) {
+  const __m128i mask = ByteMask<L>(bpp);
+  __m128i a = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + L <= n; i += size_t(bpp)) {
+    a = _mm_add_epi8(Load<L>(row + i), a);
+    Store<L>(row + i, a);
+    a = _mm_and_si128(a, mask);
+  }
+  return i;
+}
+
+template <int L>
+size_t AvgSimd(uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+  const __m128i mask = ByteMask<L>(bpp);
+  const __m128i one = _mm_set1_epi8(1);
+  __m128i a = _mm_setzero_si128();
+  size_t i = 0;
+  for (; i + L <= n; i += size_t(bpp)) {
+    const __m128i b = _mm_and_si128(Load<L>(prev + i), mask);
+    // pavgb rounds up; subtracting the carry gives the floor.
+    __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
+    a = _mm_add_epi8(Load<L>(row + i), avg);
+    Store<L>(row + i, a);
+    a = _mm_and_si128(a, mask);
+  }
+  return i;
+}
+
+inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+
+template <int L>
+size_t PaethSimd(uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i mask16 = _mm_unpacklo_epi8(ByteMask<L>(bpp), zero);
+  const __m128i low = _mm_set1_epi16(0xFF);
+  __m128i a = zero, c = zero;
+  size_t i = 0;
+  for (; i + L <= n; i += size_t(bpp)) {
+    const __m128i b = _mm_and_si128(_mm_unpacklo_epi8(Load<L>(prev + i), zero), mask16);
+    const __m128i x = _mm_unpacklo_epi8(Load<L>(row + i), zero);
+    // Everything that does not depend on `a` first, off the serial chain.
+    const __m128i bc = _mm_sub_epi16(b, c);
+    const __m128i pa = Abs16(bc);
+    const __m128i d = _mm_sub_epi16(a, c);
+    const __m128i pb = Abs16(d);
+    const __m128i pc = Abs16(_mm_add_epi16(d, bc));
+    const __m128i not_a = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i take_c = _mm_and_si128(not_a, _mm_cmpgt_epi16(pb, pc));
+    const __m128i take_b = _mm_andnot_si128(take_c, not_a);
+    __m128i pred = _mm_andnot_si128(not_a, a);
+    pred = _mm_or_si128(pred, _mm_and_si128(take_b, b));
+    pred = _mm_or_si128(pred, _mm_and_si128(take_c, c));
+    const __m128i r = _mm_and_si128(_mm_add_epi16(x, pred), low);
+    Store<L>(row + i, _mm_packus_epi16(r, r));
+    a = _mm_and_si128(r, mask16);
+    c = b;
+  }
+  return i;
+}
+
+#endif
+
+}  // namespace
+
+bool UnfilterRowPortable(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+  switch (type) {
+    case 0: return true;
+    case 1: UnSub(row, 0, n, bpp); return true;
+    case 2: UnUp(row, prev, 0, n); return true;
+    case 3: UnAvg(row, prev, 0, n, bpp); return true;
+    case 4: UnPaeth(row, prev, 0, n, bpp); return true;
+    default: return false;
+  }
+}
+
+bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+#if defined(__SSE2__)
+  if (type == 2) {
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+      const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prev + i));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), _mm_add_epi8(x, b));
+    }
+    UnUp(row, prev, i, n);
+    return true;
+  }
+  if ((type == 1 || type == 3 || type == 4) && bpp >= 3 && bpp <= 8) {
+    // Pixels up to the last whole load run vectorised; the tail is scalar.
+    size_t done;
+    const bool narrow = bpp <= 4;
+    if (type == 1)
+      done = narrow ? SubSimd<4>(row, n, bpp) : SubSimd<8>(row, n, bpp);
+    else if (type == 3)
+      done = narrow ? AvgSimd<4>(row, prev, n, bpp) : AvgSimd<8>(row, prev, n, bpp);
+    else
+      done = narrow ? PaethSimd<4>(row, prev, n, bpp) : PaethSimd<8>(row, prev, n, bpp);
+    if (type == 1)
+      UnSub(row, done, n, bpp);
+    else if (type == 3)
+      UnAvg(row, prev, done, n, bpp);
+    else
+      UnPaeth(row, prev, done, n, bpp);
+    return true;
+  }
+#endif
+  return UnfilterRowPortable(type, row, prev, n, bpp);
+}
+
+bool UnfilterRow(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+  return UnfilterRowSimd(type, row, prev, n, bpp);
+}
+
+void FilterRow(int type, const uint8_t* raw, const uint8_t* prev, size_t n, int bpp, uint8_t* out) {
+  out[0] = uint8_t(type);
+  uint8_t* o = out + 1;
+  const size_t b = size_t(bpp);
+  for (size_t i = 0; i < n; ++i) {
+    const int left = i >= b ? raw[i - b] : 0;
+    const int up = prev[i];
+    const int up_left = i >= b ? prev[i - b] : 0;
+    int pred = 0;
+    switch (type) {
+      case 1: pred = left; break;
+      case 2: pred = up; break;
+      case 3: pred = (left + up) >> 1; break;
+      case 4: pred = PaethPredictor(left, up, up_left); break;
+      default: break;
+    }
+    o[i] = uint8_t(raw[i] - pred);
+  }
+}
+
+int ScoreRow(const uint8_t* row, size_t length, int bits_per_pixel, uint32_t* counters) {
+  std::fill(counters, counters + 256, 0u);
+  for (size_t i = 0; i < length; ++i) ++counters[row[i]];
+  int distinct = 0;
+  uint32_t c1 = 0, c2 = 0, c3 = 0;
+  for (int v = 0; v < 256; ++v) {
+    const uint32_t c = counters[v];
+    if (c == 0) continue;
+    ++distinct;
+    if (c > c1) {
+      c3 = c2;
+      c2 = c1;
+      c1 = c;
+    } else if (c > c2) {
+      c3 = c2;
+      c2 = c;
+    } else if (c > c3) {
+      c3 = c;
+    }
+  }
+  if (distinct <= 8) return -1;
+  const double len = double(length);
+  if (bits_per_pixel >= 8)
+    return int(std::lround(len / 1.5 / distinct * 1000 + double(c1 + c2 + c3) / len * 1000));
+  return int(std::lround(len / 1.5 / distinct * 1500 + double(c1 + c2) / len * 1000));
+}
+
+}  // namespace orv
