@@ -105,7 +105,9 @@ TEST(ZlibAdapter, DeflationFlushesWholeBuffers) {
     ASSERT_FALSE(blocks.empty());
     std::vector<uint8_t> all;
     for (size_t i = 0; i < blocks.size(); ++i) {
-      if (i + 1 < blocks.size()) EXPECT_EQ(blocks[i].size(), size_t(expected));
+      if (i + 1 < blocks.size()) {
+        EXPECT_EQ(blocks[i].size(), size_t(expected));
+      }
       all.insert(all.end(), blocks[i].begin(), blocks[i].end());
     }
     uLongf size = 70000;
