@@ -44,8 +44,13 @@ int TInflateAdapter::InflateBytes(uint8_t* dst, int64_t count) {
       const int r = fill ? fill() : -1;
       if (r != 0) return r;
     }
+    const uInt in_before = stream_.avail_in, out_before = stream_.avail_out;
     result = inflate(&stream_, Z_NO_FLUSH);
     if (result < 0) return result;
+    // No preset dictionary is ever given, and a call that moved nothing
+    // would only repeat itself.
+    if (result == Z_NEED_DICT) return Z_DATA_ERROR;
+    if (stream_.avail_in == in_before && stream_.avail_out == out_before) return Z_BUF_ERROR;
     // The compressed data ended before the request was met.
     if (result == Z_STREAM_END && stream_.avail_out > 0) return -1;
   }

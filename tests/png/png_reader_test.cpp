@@ -322,6 +322,10 @@ TEST(PngReader, DamagedImageData) {
                            {"IDAT", Bytes(z.begin() + 20, z.end())}, {"IEND", {}}}))
                 .error,
             kReadError);
+  // A zlib stream that asks for a preset dictionary.
+  Bytes dict = {0x78, 0x20, 0, 0, 0, 1};
+  dict.insert(dict.end(), z.begin() + 2, z.end());
+  EXPECT_EQ(Read(Assemble({hdr, {"IDAT", dict}, {"IEND", {}}})).error, kReadError);
   // Rows stored before the failure stay; the others are cleared.
   ReadResult partial = Read(Assemble({hdr, {"IDAT", Bytes(z.begin(), z.begin() + long(z.size() / 2))}}));
   EXPECT_EQ(partial.error, kReadError);
