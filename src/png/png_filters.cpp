@@ -36,6 +36,9 @@ void UnPaeth(uint8_t* row, const uint8_t* prev, size_t from, size_t n, int bpp) 
 
 #if defined(__SSE2__)
 
+// Loads of L bytes (4 or 8) start at a pixel; only the pixel's BPP bytes
+// are stored back, so no store overlaps the next pixel's load (an overlap
+// would defeat store-to-load forwarding and stall every pixel).
 template <int L>
 inline __m128i Load(const uint8_t* p) {
   if constexpr (L == 4) {
@@ -47,85 +50,129 @@ inline __m128i Load(const uint8_t* p) {
   }
 }
 
-template <int L>
-inline void Store(uint8_t* p, __m128i v) {
-  if constexpr (L == 4) {
+template <int BPP>
+inline void StorePixel(uint8_t* p, __m128i v) {
+  if constexpr (BPP <= 4) {
     const uint32_t x = uint32_t(_mm_cvtsi128_si32(v));
-    std::memcpy(p, &x, 4);
+    std::memcpy(p, &x, BPP);
   } else {
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    uint64_t x;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&x), v);
+    std::memcpy(p, &x, BPP);
   }
 }
 
-// Lanes beyond the pixel's bytes keep the bytes that were loaded, so a wide
-// store leaves the next pixel's raw bytes as they were.
-template <int L>
-inline __m128i ByteMask(int bpp) {
+template <int BPP>
+inline __m128i ByteMask() {
   alignas(16) uint8_t m[16] = {};
-  for (int i = 0; i < bpp; ++i) m[i] = 0xFF;
+  for (int i = 0; i < BPP; ++i) m[i] = 0xFF;
   return _mm_load_si128(reinterpret_cast<const __m128i*>(m));
 }
 
-template <int L>
-size_t SubSimd(uint8_t* row, size_t n, int bpp) {
-  const __m128i mask = ByteMask<L>(bpp);
+template <int BPP, int L = (BPP <= 4 ? 4 : 8)>
+size_t SubSimd(uint8_t* row, size_t n) {
+  const __m128i mask = ByteMask<BPP>();
   __m128i a = _mm_setzero_si128();
   size_t i = 0;
-  for (; i + L <= n; i += size_t(bpp)) {
-    a = _mm_add_epi8(Load<L>(row + i), a);
-    Store<L>(row + i, a);
-    a = _mm_and_si128(a, mask);
+  for (; i + L <= n; i += BPP) {
+    a = _mm_and_si128(_mm_add_epi8(Load<L>(row + i), a), mask);
+    StorePixel<BPP>(row + i, a);
   }
   return i;
 }
 
-template <int L>
-size_t AvgSimd(uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
-  const __m128i mask = ByteMask<L>(bpp);
+template <int BPP, int L = (BPP <= 4 ? 4 : 8)>
+size_t AvgSimd(uint8_t* row, const uint8_t* prev, size_t n) {
+  const __m128i mask = ByteMask<BPP>();
   const __m128i one = _mm_set1_epi8(1);
   __m128i a = _mm_setzero_si128();
   size_t i = 0;
-  for (; i + L <= n; i += size_t(bpp)) {
+  for (; i + L <= n; i += BPP) {
     const __m128i b = _mm_and_si128(Load<L>(prev + i), mask);
+    const __m128i x = _mm_and_si128(Load<L>(row + i), mask);
     // pavgb rounds up; subtracting the carry gives the floor.
-    __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
-    a = _mm_add_epi8(Load<L>(row + i), avg);
-    Store<L>(row + i, a);
-    a = _mm_and_si128(a, mask);
+    const __m128i avg = _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
+    a = _mm_add_epi8(x, avg);
+    StorePixel<BPP>(row + i, a);
   }
   return i;
 }
 
 inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
 
+// One Paeth step in 16-bit lanes: x plus the predictor of a (left), b (up)
+// and c (up-left), modulo 256.
+inline __m128i PaethStep(__m128i x, __m128i a, __m128i b, __m128i c) {
+  // What does not depend on `a` comes first, off the serial chain.
+  const __m128i bc = _mm_sub_epi16(b, c);
+  const __m128i pa = Abs16(bc);
+  const __m128i d = _mm_sub_epi16(a, c);
+  const __m128i pb = Abs16(d);
+  const __m128i pc = Abs16(_mm_add_epi16(d, bc));
+  const __m128i not_a = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+  const __m128i take_c = _mm_and_si128(not_a, _mm_cmpgt_epi16(pb, pc));
+  const __m128i take_b = _mm_andnot_si128(take_c, not_a);
+  __m128i pred = _mm_andnot_si128(not_a, a);
+  pred = _mm_or_si128(pred, _mm_and_si128(take_b, b));
+  pred = _mm_or_si128(pred, _mm_and_si128(take_c, c));
+  return _mm_and_si128(_mm_add_epi16(x, pred), _mm_set1_epi16(0xFF));
+}
+
 template <int L>
-size_t PaethSimd(uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+inline __m128i Load16(const uint8_t* p, __m128i mask16) {
+  return _mm_and_si128(_mm_unpacklo_epi8(Load<L>(p), _mm_setzero_si128()), mask16);
+}
+
+template <int BPP, int L = (BPP <= 4 ? 4 : 8)>
+size_t PaethSimd(uint8_t* row, const uint8_t* prev, size_t n) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i mask16 = _mm_unpacklo_epi8(ByteMask<L>(bpp), zero);
-  const __m128i low = _mm_set1_epi16(0xFF);
+  const __m128i mask16 = _mm_unpacklo_epi8(ByteMask<BPP>(), zero);
   __m128i a = zero, c = zero;
   size_t i = 0;
-  for (; i + L <= n; i += size_t(bpp)) {
-    const __m128i b = _mm_and_si128(_mm_unpacklo_epi8(Load<L>(prev + i), zero), mask16);
-    const __m128i x = _mm_unpacklo_epi8(Load<L>(row + i), zero);
-    // Everything that does not depend on `a` first, off the serial chain.
-    const __m128i bc = _mm_sub_epi16(b, c);
-    const __m128i pa = Abs16(bc);
-    const __m128i d = _mm_sub_epi16(a, c);
-    const __m128i pb = Abs16(d);
-    const __m128i pc = Abs16(_mm_add_epi16(d, bc));
-    const __m128i not_a = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
-    const __m128i take_c = _mm_and_si128(not_a, _mm_cmpgt_epi16(pb, pc));
-    const __m128i take_b = _mm_andnot_si128(take_c, not_a);
-    __m128i pred = _mm_andnot_si128(not_a, a);
-    pred = _mm_or_si128(pred, _mm_and_si128(take_b, b));
-    pred = _mm_or_si128(pred, _mm_and_si128(take_c, c));
-    const __m128i r = _mm_and_si128(_mm_add_epi16(x, pred), low);
-    Store<L>(row + i, _mm_packus_epi16(r, r));
-    a = _mm_and_si128(r, mask16);
+  for (; i + L <= n; i += BPP) {
+    const __m128i b = Load16<L>(prev + i, mask16);
+    a = PaethStep(Load16<L>(row + i, mask16), a, b, c);
+    StorePixel<BPP>(row + i, _mm_packus_epi16(a, a));
     c = b;
   }
   return i;
+}
+
+// Row 1 runs one pixel behind row 0, whose results it takes as up and
+// up-left straight from registers.
+template <int BPP, int L = (BPP <= 4 ? 4 : 8)>
+size_t PaethPairSimd(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n) {
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i mask16 = _mm_unpacklo_epi8(ByteMask<BPP>(), zero);
+  __m128i a0 = zero, c0 = zero, a1 = zero, c1 = zero;
+  size_t i = 0;
+  if (L > n) return 0;
+  {
+    const __m128i b0 = Load16<L>(prev, mask16);
+    a0 = PaethStep(Load16<L>(row0, mask16), a0, b0, c0);
+    StorePixel<BPP>(row0, _mm_packus_epi16(a0, a0));
+    c0 = b0;
+  }
+  for (i = BPP; i + L <= n; i += BPP) {
+    const __m128i b0 = Load16<L>(prev + i, mask16);
+    const __m128i x0 = Load16<L>(row0 + i, mask16);
+    const __m128i x1 = Load16<L>(row1 + i - BPP, mask16);
+    const __m128i b1 = a0;  // row 0's pixel above row 1's current one
+    a0 = PaethStep(x0, a0, b0, c0);
+    a1 = PaethStep(x1, a1, b1, c1);
+    StorePixel<BPP>(row0 + i, _mm_packus_epi16(a0, a0));
+    StorePixel<BPP>(row1 + i - BPP, _mm_packus_epi16(a1, a1));
+    c0 = b0;
+    c1 = b1;
+  }
+  return i;
+}
+
+template <int BPP>
+size_t UndoSimd(int type, uint8_t* row, const uint8_t* prev, size_t n) {
+  if (type == 1) return SubSimd<BPP>(row, n);
+  if (type == 3) return AvgSimd<BPP>(row, prev, n);
+  return PaethSimd<BPP>(row, prev, n);
 }
 
 #endif
@@ -155,16 +202,12 @@ bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int 
     UnUp(row, prev, i, n);
     return true;
   }
-  if ((type == 1 || type == 3 || type == 4) && bpp >= 3 && bpp <= 8) {
+  if ((type == 1 || type == 3 || type == 4) && (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8)) {
     // Pixels up to the last whole load run vectorised; the tail is scalar.
-    size_t done;
-    const bool narrow = bpp <= 4;
-    if (type == 1)
-      done = narrow ? SubSimd<4>(row, n, bpp) : SubSimd<8>(row, n, bpp);
-    else if (type == 3)
-      done = narrow ? AvgSimd<4>(row, prev, n, bpp) : AvgSimd<8>(row, prev, n, bpp);
-    else
-      done = narrow ? PaethSimd<4>(row, prev, n, bpp) : PaethSimd<8>(row, prev, n, bpp);
+    const size_t done = bpp == 3   ? UndoSimd<3>(type, row, prev, n)
+                        : bpp == 4 ? UndoSimd<4>(type, row, prev, n)
+                        : bpp == 6 ? UndoSimd<6>(type, row, prev, n)
+                                   : UndoSimd<8>(type, row, prev, n);
     if (type == 1)
       UnSub(row, done, n, bpp);
     else if (type == 3)
@@ -175,6 +218,27 @@ bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int 
   }
 #endif
   return UnfilterRowPortable(type, row, prev, n, bpp);
+}
+
+void UnfilterPaethPairPortable(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
+  UnPaeth(row0, prev, 0, n, bpp);
+  UnPaeth(row1, row0, 0, n, bpp);
+}
+
+void UnfilterPaethPair(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
+#if defined(__SSE2__)
+  if (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8) {
+    const size_t done = bpp == 3   ? PaethPairSimd<3>(row0, row1, prev, n)
+                        : bpp == 4 ? PaethPairSimd<4>(row0, row1, prev, n)
+                        : bpp == 6 ? PaethPairSimd<6>(row0, row1, prev, n)
+                                   : PaethPairSimd<8>(row0, row1, prev, n);
+    // Row 0 is done up to `done`, row 1 one pixel less.
+    UnPaeth(row0, prev, done, n, bpp);
+    UnPaeth(row1, row0, done >= size_t(bpp) ? done - size_t(bpp) : 0, n, bpp);
+    return;
+  }
+#endif
+  UnfilterPaethPairPortable(row0, row1, prev, n, bpp);
 }
 
 bool UnfilterRow(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {

@@ -81,6 +81,7 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   void ChooseLayout();
   int FillInput();
   int ReadRow();
+  int TakeStaged(uint8_t* dst, int64_t count, int* result);
   void DecodePasses();
   void ConvertAndStore(int y);
   void BuildPaletteMask();
@@ -102,10 +103,19 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   std::unique_ptr<uint8_t[]> row_block_;
   uint8_t* cur_row_ = nullptr;
   uint8_t* prev_row_ = nullptr;
+  uint8_t* next_row_ = nullptr;  // a row already read and undone ahead
+  bool next_ready_ = false;
+  int64_t rows_left_in_pass_ = 0;
   uint8_t* conv_row_ = nullptr;
   uint8_t* mask_row_ = nullptr;
   int64_t conv_row_length_ = 0;
   int64_t rows_stored_ = 0;
+  // Inflation runs in blocks of many rows (zlib's fast path needs room);
+  // rows are then taken from the block. A failure inside a block surfaces
+  // only when the rows reach it, so every row before it is still stored.
+  std::unique_ptr<uint8_t[]> stage_;
+  int64_t stage_size_ = 0, stage_pos_ = 0, stage_len_ = 0, image_bytes_left_ = 0;
+  int stage_error_ = 0;
   int64_t x_start_ = 0, x_step_ = 1, mask_x_start_ = 0, mask_x_step_ = 1;
 };
 

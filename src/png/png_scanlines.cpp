@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "png/png_convert.h"
 #include "png/png_filters.h"
 #include "png/png_read_stream.h"
 
@@ -13,6 +14,7 @@ namespace orv {
 namespace {
 
 constexpr uint32_t kIDAT = ChunkType("IDAT");
+constexpr int64_t kStageSize = 128 * 1024;
 
 struct Adam7Pass {
   int x_start, x_step, y_start, y_step;
@@ -94,12 +96,58 @@ int TPNGReadStream::FillInput() {
   return EndFlag ? -1 : 0;
 }
 
+// Copies count decompressed bytes out of the staging block, inflating more
+// when it runs dry; 0 or a negative zlib result.
+int TPNGReadStream::TakeStaged(uint8_t* dst, int64_t count, int* result) {
+  while (count > 0) {
+    if (stage_pos_ == stage_len_) {
+      if (stage_error_ != 0) return stage_error_;
+      const int64_t ask = std::min(stage_size_, image_bytes_left_);
+      if (ask <= 0) return -1;
+      int64_t got = 0;
+      const int r = inflate_.InflateBytes(stage_.get(), ask, &got);
+      stage_pos_ = 0;
+      stage_len_ = got;
+      image_bytes_left_ -= got;
+      if (r < 0) {
+        stage_error_ = r;
+        if (got == 0) return r;
+      } else {
+        *result = r;
+      }
+    }
+    const int64_t n = std::min(count, stage_len_ - stage_pos_);
+    std::memcpy(dst, stage_.get() + stage_pos_, size_t(n));
+    stage_pos_ += n;
+    dst += n;
+    count -= n;
+  }
+  return 0;
+}
+
 int TPNGReadStream::ReadRow() {
-  const int r = inflate_.InflateBytes(cur_row_, row_length_);
+  --rows_left_in_pass_;
+  if (next_ready_) {
+    std::swap(cur_row_, next_row_);
+    next_ready_ = false;
+    return 0;
+  }
+  int result = 0;
+  const int r = TakeStaged(cur_row_, row_length_, &result);
   if (r < 0) return r;
   const int bpp = std::max(1, (filter_bpp_ + 7) / 8);
-  if (!UnfilterRow(cur_row_[0], cur_row_ + 1, prev_row_ + 1, size_t(row_length_ - 1), bpp)) return -1;
-  return r;
+  const size_t n = size_t(row_length_ - 1);
+  // Two Paeth rows in a row are undone together when the second one is
+  // already inflated (so no error can come between them).
+  if (cur_row_[0] == 4 && bpp >= 3 && rows_left_in_pass_ > 0 && stage_len_ - stage_pos_ >= row_length_ &&
+      stage_[size_t(stage_pos_)] == 4) {
+    TakeStaged(next_row_, row_length_, &result);
+    UnfilterPaethPair(cur_row_ + 1, next_row_ + 1, prev_row_ + 1, n, bpp);
+    next_ready_ = true;
+    return result;
+  }
+  if (!UnfilterRow(cur_row_[0], cur_row_ + 1, prev_row_ + 1, n, bpp)) return -1;
+  return result;
 }
 
 void TPNGReadStream::ReadImageData() {
@@ -132,6 +180,7 @@ void TPNGReadStream::ReadImageData() {
       s->inflate_.ResetInflate();
       s->inflate_.ReleaseInflate();
       s->row_block_.reset();
+      s->stage_.reset();
       s->ClearUnstoredRows();
       s->ProgressPhase(0, 0, 0);
     }
@@ -141,12 +190,25 @@ void TPNGReadStream::ReadImageData() {
   const size_t raw = DibStride(w, std::max(filter_bpp_, 1)) + 4;
   const size_t conv = DibStride(w, target_bpp_) + 4;
   const size_t mask = DibStride(w, 8);
-  row_block_.reset(new uint8_t[2 * raw + conv + mask]);
+  row_block_.reset(new uint8_t[3 * raw + conv + mask]);
   cur_row_ = row_block_.get();
   prev_row_ = cur_row_ + raw;
-  conv_row_ = prev_row_ + raw;
+  next_row_ = prev_row_ + raw;
+  next_ready_ = false;
+  conv_row_ = next_row_ + raw;
   mask_row_ = conv_row_ + conv;
   conv_row_length_ = int64_t(conv) - 4;
+  image_bytes_left_ = 0;
+  for (int pass = 0; pass <= passes_minus_one_; ++pass) {
+    const Adam7Pass p = passes_minus_one_ ? kAdam7[pass] : Adam7Pass{0, 1, 0, 1};
+    const int64_t pass_w = PassCount(w, p.x_start, p.x_step), rows = PassCount(h, p.y_start, p.y_step);
+    if (passes_minus_one_ && pass > 0 && (pass_w == 0 || rows == 0)) continue;
+    image_bytes_left_ += rows * ((pass_w * filter_bpp_ + 7) / 8 + 1);
+  }
+  stage_size_ = std::min<int64_t>(kStageSize, std::max<int64_t>(image_bytes_left_, 1));
+  stage_.reset(new uint8_t[size_t(stage_size_)]);
+  stage_pos_ = stage_len_ = 0;
+  stage_error_ = 0;
   ProgressPhase(1, passes_minus_one_ ? Adam7TotalRows(h) : h, 98);
   DecodePasses();
   ChunkFlags |= cfDataDone;
@@ -168,6 +230,8 @@ void TPNGReadStream::DecodePasses() {
     mask_x_start_ = p.x_start;
     mask_x_step_ = p.x_step;
     std::memset(prev_row_, 0, size_t(row_length_));
+    rows_left_in_pass_ = rows;
+    next_ready_ = false;
     int64_t y = p.y_start;
     for (int64_t i = 0; i < rows; ++i) {
       if (ReadRow() < 0) throw EPNGError("Read Image (PNG): Read Error");
@@ -225,18 +289,15 @@ void TPNGReadStream::ConvertAndStore(int y) {
       break;
     }
     case Conv::kRGB8:
-      for (int64_t i = 0; i < n; ++i) {
-        const uint8_t* s = src + 3 * i;
-        uint8_t* o = out + 3 * i;
-        const uint8_t r = s[0], g = s[1], b = s[2];
-        o[0] = b, o[1] = g, o[2] = r;
-      }
+      RGBToBGR(src, out, n);
+      break;
+    case Conv::kRGBA8:
+      RGBAToBGR(src, out, mout, n);
       break;
     case Conv::kRGB16:
-    case Conv::kRGBA8:
     case Conv::kRGBA16: {
-      const int step = conv_ == Conv::kRGB16 ? 6 : conv_ == Conv::kRGBA8 ? 4 : 8;
-      const int c = conv_ == Conv::kRGBA8 ? 1 : 2;  // bytes per sample
+      const int step = conv_ == Conv::kRGB16 ? 6 : 8;
+      const int c = 2;  // bytes per sample
       for (int64_t i = 0; i < n; ++i) {
         const uint8_t* s = src + step * i;
         uint8_t* o = out + 3 * i;

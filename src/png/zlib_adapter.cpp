@@ -35,7 +35,19 @@ int TInflateAdapter::InitInflate() {
 }
 
 int TInflateAdapter::InflateBytes(uint8_t* dst, int64_t count) {
+  int64_t produced;
+  return InflateBytes(dst, count, &produced);
+}
+
+int TInflateAdapter::InflateBytes(uint8_t* dst, int64_t count, int64_t* produced) {
+  *produced = 0;
   if (!initialised_ || count < 0 || count > int64_t(UINT32_MAX)) return -1;
+  struct Produced {
+    z_stream& s;
+    int64_t count;
+    int64_t* out;
+    ~Produced() { *out = count - int64_t(s.avail_out); }
+  } report{stream_, count, produced};
   stream_.next_out = dst;
   stream_.avail_out = uInt(count);
   int result = 0;

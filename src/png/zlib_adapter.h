@@ -26,6 +26,8 @@ class TInflateAdapter {
   int InitInflate();
   // Fills dst with count decompressed bytes; negative on failure.
   int InflateBytes(uint8_t* dst, int64_t count);
+  // The same, also telling how many bytes arrived before a failure.
+  int InflateBytes(uint8_t* dst, int64_t count, int64_t* produced);
   void ResetInflate();
   void ReleaseInflate();
 

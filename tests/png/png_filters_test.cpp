@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "png/png_convert.h"
 #include "png/png_filters.h"
 
 namespace orv {
@@ -44,6 +45,27 @@ TEST(PngFilters, VectorAndPortablePathsGiveIdenticalRows) {
       }
 }
 
+TEST(PngFilters, PaethPairMatchesTwoSingleRows) {
+  std::mt19937 rng(9);
+  for (int bpp = 1; bpp <= 8; ++bpp)
+    for (size_t pixels : {size_t(0), size_t(1), size_t(2), size_t(3), size_t(7), size_t(100)}) {
+      const size_t n = pixels * size_t(bpp);
+      std::vector<uint8_t> r0(n), r1(n), prev(n);
+      for (auto* v : {&r0, &r1, &prev})
+        for (auto& b : *v) b = uint8_t(rng());
+      auto a0 = r0, a1 = r1, b0 = r0, b1 = r1;
+      UnfilterPaethPairPortable(a0.data(), a1.data(), prev.data(), n, bpp);
+      UnfilterPaethPair(b0.data(), b1.data(), prev.data(), n, bpp);
+      ASSERT_EQ(a0, b0) << bpp << " " << pixels;
+      ASSERT_EQ(a1, b1) << bpp << " " << pixels;
+      // And the portable pair is two plain rows.
+      auto c0 = r0, c1 = r1;
+      UnfilterRowPortable(4, c0.data(), prev.data(), n, bpp);
+      UnfilterRowPortable(4, c1.data(), c0.data(), n, bpp);
+      ASSERT_EQ(c1, a1);
+    }
+}
+
 TEST(PngFilters, WriterFiltersInvertTheReaders) {
   std::mt19937 rng(7);
   for (int bpp : {1, 2, 3, 4, 6, 8})
@@ -58,6 +80,31 @@ TEST(PngFilters, WriterFiltersInvertTheReaders) {
       ASSERT_TRUE(UnfilterRow(type, back.data(), prev.data(), n, bpp));
       EXPECT_EQ(back, raw) << "type " << type << " bpp " << bpp;
     }
+}
+
+TEST(PngConvert, VectorAndPortableConversionsAgree) {
+  std::mt19937 rng(3);
+  for (int64_t pixels : {0, 1, 4, 5, 6, 11, 16, 17, 333}) {
+    std::vector<uint8_t> src(size_t(pixels) * 4 + 1);
+    for (auto& b : src) b = uint8_t(rng());
+    // Guard bytes behind each output catch stores past the row.
+    std::vector<uint8_t> a(size_t(pixels) * 3 + 16, 0xEE), b = a, ma(size_t(pixels) + 16, 0xEE), mb = ma;
+    RGBToBGRPortable(src.data(), a.data(), pixels);
+    RGBToBGR(src.data(), b.data(), pixels);
+    ASSERT_EQ(a, b) << pixels;
+    if (pixels > 0) {
+      EXPECT_EQ(a[0], src[2]);
+    }
+    RGBAToBGRPortable(src.data(), a.data(), ma.data(), pixels);
+    RGBAToBGR(src.data(), b.data(), mb.data(), pixels);
+    ASSERT_EQ(a, b) << pixels;
+    ASSERT_EQ(ma, mb) << pixels;
+    if (pixels > 0) {
+      EXPECT_EQ(ma[0], 255 - src[3]);
+    }
+    EXPECT_EQ(a[size_t(pixels) * 3], 0xEE);
+    EXPECT_EQ(ma[size_t(pixels)], 0xEE);
+  }
 }
 
 TEST(PngFilters, UnknownTypeFails) {
