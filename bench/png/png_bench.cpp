@@ -205,6 +205,22 @@ void BM_Unfilter(benchmark::State& state, int type, bool simd) {
   state.counters["MP/s"] = benchmark::Counter(kMegapixels * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+void BM_UnfilterPaethPair(benchmark::State& state, bool simd) {
+  const size_t n = size_t(kW) * 3;
+  std::vector<uint8_t> rows(n * 64), prev(n, 0);
+  for (size_t i = 0; i < rows.size(); ++i) rows[i] = uint8_t(i * 31 + (i >> 7));
+  for (auto _ : state)
+    for (int y = 0; y < kH; y += 2) {
+      uint8_t* row = rows.data() + n * size_t(y % 64);
+      if (simd)
+        orv::UnfilterPair(4, row, row + n, prev.data(), n, 3);
+      else
+        orv::UnfilterPairPortable(4, row, row + n, prev.data(), n, 3);
+      benchmark::DoNotOptimize(row);
+    }
+  state.counters["MP/s"] = benchmark::Counter(kMegapixels * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 // --- encoders -------------------------------------------------------------
 
 void BM_OursWrite(benchmark::State& state, int filter_mode) {
@@ -287,6 +303,8 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("unfilter/" + t + "/simd").c_str(), BM_Unfilter, type, true)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("unfilter/" + t + "/portable").c_str(), BM_Unfilter, type, false)->Unit(benchmark::kMillisecond);
   }
+  benchmark::RegisterBenchmark("unfilter/paeth-pair/simd", BM_UnfilterPaethPair, true)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("unfilter/paeth-pair/portable", BM_UnfilterPaethPair, false)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("encode/none/ours", BM_OursWrite, 1)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("encode/none/libpng", BM_LibpngWrite, PNG_FILTER_NONE)->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("encode/paeth/ours", BM_OursWrite, 5)->Unit(benchmark::kMillisecond);

@@ -124,16 +124,25 @@ inline __m128i Load16(const uint8_t* p, __m128i mask16) {
 }
 
 template <int BPP, int L = (BPP <= 4 ? 4 : 8)>
-size_t PaethSimd(uint8_t* row, const uint8_t* prev, size_t n) {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i mask16 = _mm_unpacklo_epi8(ByteMask<BPP>(), zero);
-  __m128i a = zero, c = zero;
-  size_t i = 0;
+size_t AvgPairSimd(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n) {
+  const __m128i mask = ByteMask<BPP>();
+  const __m128i one = _mm_set1_epi8(1);
+  auto step = [&](__m128i x, __m128i a, __m128i b) {
+    return _mm_add_epi8(x, _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one)));
+  };
+  if (L > n) return 0;
+  __m128i a0 = step(_mm_and_si128(Load<L>(row0), mask), _mm_setzero_si128(), _mm_and_si128(Load<L>(prev), mask));
+  StorePixel<BPP>(row0, a0);
+  __m128i a1 = _mm_setzero_si128();
+  size_t i = BPP;
   for (; i + L <= n; i += BPP) {
-    const __m128i b = Load16<L>(prev + i, mask16);
-    a = PaethStep(Load16<L>(row + i, mask16), a, b, c);
-    StorePixel<BPP>(row + i, _mm_packus_epi16(a, a));
-    c = b;
+    const __m128i b0 = _mm_and_si128(Load<L>(prev + i), mask);
+    const __m128i x0 = _mm_and_si128(Load<L>(row0 + i), mask);
+    const __m128i x1 = _mm_and_si128(Load<L>(row1 + i - BPP), mask);
+    a1 = step(x1, a1, a0);  // row 0's pixel above is a0, not yet replaced
+    a0 = step(x0, a0, b0);
+    StorePixel<BPP>(row0 + i, a0);
+    StorePixel<BPP>(row1 + i - BPP, a1);
   }
   return i;
 }
@@ -171,8 +180,7 @@ size_t PaethPairSimd(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n
 template <int BPP>
 size_t UndoSimd(int type, uint8_t* row, const uint8_t* prev, size_t n) {
   if (type == 1) return SubSimd<BPP>(row, n);
-  if (type == 3) return AvgSimd<BPP>(row, prev, n);
-  return PaethSimd<BPP>(row, prev, n);
+  return AvgSimd<BPP>(row, prev, n);
 }
 
 #endif
@@ -202,7 +210,10 @@ bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int 
     UnUp(row, prev, i, n);
     return true;
   }
-  if ((type == 1 || type == 3 || type == 4) && (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8)) {
+  // A single Paeth row stays scalar: its channels form independent chains
+  // that the scalar code overlaps better than one vector chain; the vector
+  // Paeth pays off on pairs of rows (UnfilterPaethPair).
+  if ((type == 1 || type == 3) && (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8)) {
     // Pixels up to the last whole load run vectorised; the tail is scalar.
     const size_t done = bpp == 3   ? UndoSimd<3>(type, row, prev, n)
                         : bpp == 4 ? UndoSimd<4>(type, row, prev, n)
@@ -210,35 +221,46 @@ bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int 
                                    : UndoSimd<8>(type, row, prev, n);
     if (type == 1)
       UnSub(row, done, n, bpp);
-    else if (type == 3)
-      UnAvg(row, prev, done, n, bpp);
     else
-      UnPaeth(row, prev, done, n, bpp);
+      UnAvg(row, prev, done, n, bpp);
     return true;
   }
 #endif
   return UnfilterRowPortable(type, row, prev, n, bpp);
 }
 
-void UnfilterPaethPairPortable(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
-  UnPaeth(row0, prev, 0, n, bpp);
-  UnPaeth(row1, row0, 0, n, bpp);
+void UnfilterPairPortable(int type, uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
+  UnfilterRowPortable(type, row0, prev, n, bpp);
+  UnfilterRowPortable(type, row1, row0, n, bpp);
 }
 
-void UnfilterPaethPair(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
+namespace {
+template <int BPP>
+size_t PairSimd(int type, uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n) {
+  return type == 3 ? AvgPairSimd<BPP>(row0, row1, prev, n) : PaethPairSimd<BPP>(row0, row1, prev, n);
+}
+}  // namespace
+
+void UnfilterPair(int type, uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp) {
 #if defined(__SSE2__)
-  if (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8) {
-    const size_t done = bpp == 3   ? PaethPairSimd<3>(row0, row1, prev, n)
-                        : bpp == 4 ? PaethPairSimd<4>(row0, row1, prev, n)
-                        : bpp == 6 ? PaethPairSimd<6>(row0, row1, prev, n)
-                                   : PaethPairSimd<8>(row0, row1, prev, n);
+  if ((type == 3 || type == 4) && (bpp == 3 || bpp == 4 || bpp == 6 || bpp == 8)) {
+    const size_t done = bpp == 3   ? PairSimd<3>(type, row0, row1, prev, n)
+                        : bpp == 4 ? PairSimd<4>(type, row0, row1, prev, n)
+                        : bpp == 6 ? PairSimd<6>(type, row0, row1, prev, n)
+                                   : PairSimd<8>(type, row0, row1, prev, n);
     // Row 0 is done up to `done`, row 1 one pixel less.
-    UnPaeth(row0, prev, done, n, bpp);
-    UnPaeth(row1, row0, done >= size_t(bpp) ? done - size_t(bpp) : 0, n, bpp);
+    const size_t done1 = done >= size_t(bpp) ? done - size_t(bpp) : 0;
+    if (type == 3) {
+      UnAvg(row0, prev, done, n, bpp);
+      UnAvg(row1, row0, done1, n, bpp);
+    } else {
+      UnPaeth(row0, prev, done, n, bpp);
+      UnPaeth(row1, row0, done1, n, bpp);
+    }
     return;
   }
 #endif
-  UnfilterPaethPairPortable(row0, row1, prev, n, bpp);
+  UnfilterPairPortable(type, row0, row1, prev, n, bpp);
 }
 
 bool UnfilterRow(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {

@@ -16,11 +16,11 @@ bool UnfilterRowPortable(int type, uint8_t* row, const uint8_t* prev, size_t n, 
 // The vectorised path (the portable one where SSE2 is missing).
 bool UnfilterRowSimd(int type, uint8_t* row, const uint8_t* prev, size_t n, int bpp);
 
-// Undoes Paeth on two consecutive rows at once: row0 against prev, row1
-// against row0. The two serial chains interleave, which hides most of the
-// latency of one.
-void UnfilterPaethPair(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp);
-void UnfilterPaethPairPortable(uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp);
+// Undoes Average (3) or Paeth (4) on two consecutive rows of that type at
+// once: row0 against prev, row1 against row0. The two serial chains
+// interleave, which hides most of the latency of one.
+void UnfilterPair(int type, uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp);
+void UnfilterPairPortable(int type, uint8_t* row0, uint8_t* row1, const uint8_t* prev, size_t n, int bpp);
 
 // The Paeth predictor, ties resolved left, then up, then up-left.
 inline uint8_t PaethPredictor(int left, int up, int up_left) {

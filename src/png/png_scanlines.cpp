@@ -14,7 +14,7 @@ namespace orv {
 namespace {
 
 constexpr uint32_t kIDAT = ChunkType("IDAT");
-constexpr int64_t kStageSize = 128 * 1024;
+constexpr int64_t kStageSize = 256 * 1024;
 
 struct Adam7Pass {
   int x_start, x_step, y_start, y_step;
@@ -137,12 +137,13 @@ int TPNGReadStream::ReadRow() {
   if (r < 0) return r;
   const int bpp = std::max(1, (filter_bpp_ + 7) / 8);
   const size_t n = size_t(row_length_ - 1);
-  // Two Paeth rows in a row are undone together when the second one is
-  // already inflated (so no error can come between them).
-  if (cur_row_[0] == 4 && bpp >= 3 && rows_left_in_pass_ > 0 && stage_len_ - stage_pos_ >= row_length_ &&
-      stage_[size_t(stage_pos_)] == 4) {
+  // Two Average or two Paeth rows in a row are undone together when the
+  // second one is already inflated (so no error can come between them).
+  const uint8_t type = cur_row_[0];
+  if ((type == 3 || type == 4) && bpp >= 3 && rows_left_in_pass_ > 0 && stage_len_ - stage_pos_ >= row_length_ &&
+      stage_[size_t(stage_pos_)] == type) {
     TakeStaged(next_row_, row_length_, &result);
-    UnfilterPaethPair(cur_row_ + 1, next_row_ + 1, prev_row_ + 1, n, bpp);
+    UnfilterPair(type, cur_row_ + 1, next_row_ + 1, prev_row_ + 1, n, bpp);
     next_ready_ = true;
     return result;
   }

@@ -45,8 +45,9 @@ TEST(PngFilters, VectorAndPortablePathsGiveIdenticalRows) {
       }
 }
 
-TEST(PngFilters, PaethPairMatchesTwoSingleRows) {
+TEST(PngFilters, PairsMatchTwoSingleRows) {
   std::mt19937 rng(9);
+  for (int type : {3, 4})
   for (int bpp = 1; bpp <= 8; ++bpp)
     for (size_t pixels : {size_t(0), size_t(1), size_t(2), size_t(3), size_t(7), size_t(100)}) {
       const size_t n = pixels * size_t(bpp);
@@ -54,14 +55,14 @@ TEST(PngFilters, PaethPairMatchesTwoSingleRows) {
       for (auto* v : {&r0, &r1, &prev})
         for (auto& b : *v) b = uint8_t(rng());
       auto a0 = r0, a1 = r1, b0 = r0, b1 = r1;
-      UnfilterPaethPairPortable(a0.data(), a1.data(), prev.data(), n, bpp);
-      UnfilterPaethPair(b0.data(), b1.data(), prev.data(), n, bpp);
-      ASSERT_EQ(a0, b0) << bpp << " " << pixels;
-      ASSERT_EQ(a1, b1) << bpp << " " << pixels;
+      UnfilterPairPortable(type, a0.data(), a1.data(), prev.data(), n, bpp);
+      UnfilterPair(type, b0.data(), b1.data(), prev.data(), n, bpp);
+      ASSERT_EQ(a0, b0) << type << " " << bpp << " " << pixels;
+      ASSERT_EQ(a1, b1) << type << " " << bpp << " " << pixels;
       // And the portable pair is two plain rows.
       auto c0 = r0, c1 = r1;
-      UnfilterRowPortable(4, c0.data(), prev.data(), n, bpp);
-      UnfilterRowPortable(4, c1.data(), c0.data(), n, bpp);
+      UnfilterRowPortable(type, c0.data(), prev.data(), n, bpp);
+      UnfilterRowPortable(type, c1.data(), c0.data(), n, bpp);
       ASSERT_EQ(c1, a1);
     }
 }
