@@ -326,6 +326,12 @@ TEST(PngReader, DamagedImageData) {
   Bytes dict = {0x78, 0x20, 0, 0, 0, 1};
   dict.insert(dict.end(), z.begin() + 2, z.end());
   EXPECT_EQ(Read(Assemble({hdr, {"IDAT", dict}, {"IEND", {}}})).error, kReadError);
+  // No columns: the rows hold only filter bytes; a failure clears nothing.
+  for (int interlace = 0; interlace < 2; ++interlace) {
+    ReadResult none = Read(Assemble({Hdr(0, 5, 8, 6, interlace), {"IDAT", Bytes(z.begin(), z.begin() + 3)}}));
+    EXPECT_EQ(none.error, kReadError);
+    EXPECT_TRUE(none.bitmap.Empty());
+  }
   // Rows stored before the failure stay; the others are cleared.
   ReadResult partial = Read(Assemble({hdr, {"IDAT", Bytes(z.begin(), z.begin() + long(z.size() / 2))}}));
   EXPECT_EQ(partial.error, kReadError);
