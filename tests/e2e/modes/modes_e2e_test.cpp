@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <fstream>
+#include <sstream>
 
 #include "e2e/support/process.h"
 #include "e2e/support/x_session.h"
@@ -38,6 +40,12 @@ class ModesE2ETest : public ::testing::Test {
     return Process::Start({args, ClientEnv(), dir_ / log, {}});
   }
   // Runs a copy to its end; its exit status, or -1 if it was still running after the timeout.
+  std::string Log(const std::string& name = "run.log") const {
+    std::ifstream in(dir_ / name);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return "program output:\n" + ss.str();
+  }
   int RunToEnd(std::vector<std::string> args, Millis timeout = Millis(5000)) {
     args.insert(args.begin(), dir_ / "orvanne");
     return RunProgram(args, ClientEnv(), timeout).status;
@@ -58,7 +66,7 @@ TEST_F(ModesE2ETest, ArgumentsThatSelectNoModeEndSilently) {
 TEST_F(ModesE2ETest, APasswordRequestPassesTheGuardAndEnds) {
   EXPECT_EQ(RunToEnd({"/a"}), 0);
   auto dialog = Start({"/c"});
-  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000))) << Log();
   EXPECT_EQ(RunToEnd({"/a", "123"}), 0);
   EXPECT_EQ(RunToEnd({"-A"}), 0);
   EXPECT_TRUE(dialog->Running());
@@ -66,7 +74,7 @@ TEST_F(ModesE2ETest, APasswordRequestPassesTheGuardAndEnds) {
 
 TEST_F(ModesE2ETest, ASecondCopyEndsAtOnceInEveryMode) {
   auto first = Start({"/c"});
-  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000))) << Log();
   const size_t windows = tools_.SearchWindows(".").size();
   for (std::vector<std::string> args : {std::vector<std::string>{"/s"}, {"/p", "123"}, {"/c"}, {}}) {
     auto t0 = Clock::now();
@@ -79,11 +87,11 @@ TEST_F(ModesE2ETest, ASecondCopyEndsAtOnceInEveryMode) {
 
 TEST_F(ModesE2ETest, ACrashedCopyDoesNotBlockTheNextStart) {
   auto first = Start({"/c"});
-  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  ASSERT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000))) << Log();
   ::kill(first->pid(), SIGKILL);
   first->Wait(Millis(5000));
   auto second = Start({"/c"}, "second.log");
-  EXPECT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000)));
+  EXPECT_TRUE(tools_.WaitForWindow("^Orvanne$", Millis(20000))) << Log("second.log");
   EXPECT_TRUE(second->Running());
 }
 
