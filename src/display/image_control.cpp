@@ -25,7 +25,7 @@ void TImage::paintEvent(QPaintEvent* event) {
   const QRect area = event->rect();
   QRect drawn;
   if (!picture_.Empty()) {
-    QImage view = QImageView(picture_);
+    QImage view = QImageView(picture_, Rect(area.left(), area.top(), area.right() + 1, area.bottom() + 1));
     drawn = area.intersected(view.rect());
     if (!drawn.isEmpty()) painter.drawImage(drawn.topLeft(), view, drawn);
   }

@@ -63,13 +63,16 @@ void TGuiCanvas::HalftoneStretchDraw(const TRect& r, const TBitmap& src) { Halft
 void TGuiCanvas::TextOut(int x, int y, const std::string& text) {
   TBitmap& b = Bitmap();
   if (b.Empty() || text.empty()) return;
-  QImage view = QImageView(b);
-  if (view.format() == QImage::Format_Indexed8 || view.format() == QImage::Format_Mono) return;
-  QPainter p(&view);
   QFont font = ToQFont(Font);
-  p.setFont(font);
   QFontMetrics fm(font);
   QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
+  // Only the text's cell (with a margin for overhanging glyphs) is touched.
+  const QRect cell = fm.boundingRect(s).translated(x, y + fm.ascent()).united(
+      QRect(x, y, fm.horizontalAdvance(s), fm.height()));
+  QImage view = QImageView(b, Rect(cell.left() - 2, cell.top() - 2, cell.right() + 3, cell.bottom() + 3));
+  if (view.format() == QImage::Format_Indexed8 || view.format() == QImage::Format_Mono) return;
+  QPainter p(&view);
+  p.setFont(font);
   if (BrushStyle == bsSolid)
     p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.height()), ToQColor(b.ResolveColor(BrushColor)));
   p.setPen(ToQColor(b.ResolveColor(Font.Color)));

@@ -1,5 +1,6 @@
 #include "platform/gui/qt_bitmap.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -16,16 +17,20 @@ QList<QRgb> ColorTable(const TBitmap& b, int n) {
 }
 }  // namespace
 
-QImage QImageView(TBitmap& b) {
+QImage QImageView(TBitmap& b) { return QImageView(b, Rect(0, 0, b.Width(), b.Height())); }
+
+QImage QImageView(TBitmap& b, const TRect& area) {
   if (b.Empty()) return QImage();
   const int w = b.Width(), h = b.Height();
   const qsizetype bpl = qsizetype(b.Stride());
   switch (b.PixelFormat()) {
     case pf32bit:
     case pfDevice: {
-      for (int y = 0; y < h; ++y) {
+      const int x0 = std::max(area.Left, 0), x1 = std::min(area.Right, w);
+      const int y0 = std::max(area.Top, 0), y1 = std::min(area.Bottom, h);
+      for (int y = y0; y < y1; ++y) {
         uint8_t* row = b.ScanLine(y);
-        for (int x = 0; x < w; ++x) row[4 * x + 3] = 0xFF;
+        for (int x = x0; x < x1; ++x) row[4 * x + 3] = 0xFF;
       }
       return QImage(b.Bits(), w, h, bpl, QImage::Format_RGB32);
     }

@@ -12,6 +12,9 @@ namespace orv {
 // 32-bit pixels get their fourth byte set to 0xFF first, as Format_RGB32
 // requires. The view is valid while the bitmap is alive and not resized.
 QImage QImageView(TBitmap& bitmap);
+// The same view, fixing the fourth bytes only inside area: for drawing that
+// reads or writes just that part (a repaint, a line of text).
+QImage QImageView(TBitmap& bitmap, const TRect& area);
 
 // A copy of the bitmap as a Format_RGB32 image.
 QImage ToRGB32Image(const TBitmap& bitmap);

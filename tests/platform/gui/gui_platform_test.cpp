@@ -39,6 +39,17 @@ TEST(QImageView, ThirtyTwoBitPixelsGetAnOpaqueFourthByte) {
   EXPECT_EQ(qAlpha(img.pixel(0, 0)), 255);
 }
 
+TEST(QImageView, AnAreaViewFixesOnlyThatArea) {
+  TBitmap b(4, 4, pf32bit);
+  QImage img = QImageView(b, Rect(1, 1, 3, 2));
+  EXPECT_EQ(img.constBits(), b.Bits());
+  EXPECT_EQ(b.ScanLine(1)[4 + 3], 0xFF);
+  EXPECT_EQ(b.ScanLine(1)[8 + 3], 0xFF);
+  EXPECT_EQ(b.ScanLine(1)[12 + 3], 0);
+  EXPECT_EQ(b.ScanLine(0)[4 + 3], 0);
+  EXPECT_EQ(b.ScanLine(2)[4 + 3], 0);
+}
+
 TEST(FromQImage, StoresAnImageAsThirtyTwoBits) {
   QImage img(3, 2, QImage::Format_RGB888);
   img.fill(QColor(10, 20, 30));
