@@ -7,6 +7,32 @@
 
 namespace orv {
 
+namespace {
+
+// Puts a graphic's progress handler on its bitmap for the duration of a read
+// or write, and the bitmap's own back afterwards, whatever happens.
+class ProgressSwap {
+ public:
+  ProgressSwap(TBitmap& bmp, const TProgressEvent& handler) : bmp_(bmp), active_(bool(handler)) {
+    if (!active_) return;
+    saved_ = std::move(bmp_.OnProgress);
+    bmp_.OnProgress = handler;
+  }
+  ~ProgressSwap() {
+    if (active_) bmp_.OnProgress = std::move(saved_);
+  }
+  ProgressSwap(const ProgressSwap&) = delete;
+  ProgressSwap& operator=(const ProgressSwap&) = delete;
+
+ private:
+  TBitmap& bmp_;
+  TProgressEvent saved_;
+  bool active_;
+};
+
+}  // namespace
+
+
 const TGraphicClass kPNGGraphicClass{"TPNGGraphic", nullptr,
                                      [] { return std::unique_ptr<TGraphic>(new TPNGGraphic); }};
 
@@ -30,18 +56,7 @@ void TPNGGraphic::ReadPNG(TStream& stream, bool with_options) {
   mask_.Assign(TBitmap());
   reader.MaskBitmap = &mask_;
   // Our progress handler stands in for the bitmap's during the read.
-  struct ProgressSwap {
-    TBitmap& bmp;
-    TProgressEvent saved;
-    bool active;
-    ~ProgressSwap() {
-      if (active) bmp.OnProgress = std::move(saved);
-    }
-  } swap{bitmap_, {}, with_options && bool(OnProgress)};
-  if (swap.active) {
-    swap.saved = std::move(bitmap_.OnProgress);
-    bitmap_.OnProgress = OnProgress;
-  }
+  ProgressSwap swap(bitmap_, with_options ? OnProgress : TProgressEvent());
   reader.ReadImage(&bitmap_, stream, 0);
   has_mask_ = reader.HasAlpha;
   comment_ = reader.Comment();
@@ -91,18 +106,7 @@ void TPNGGraphic::WritePNG(TStream& stream, bool with_settings) {
   writer.ChromaticityStorage = &chromaticity_;
   writer.GIFControlStorage = &gif_control_;
   if (has_mask_) writer.AlphaSource = &mask_;
-  struct ProgressSwap {
-    TBitmap& bmp;
-    TProgressEvent saved;
-    bool active;
-    ~ProgressSwap() {
-      if (active) bmp.OnProgress = std::move(saved);
-    }
-  } swap{bitmap_, {}, with_settings && bool(OnProgress)};
-  if (swap.active) {
-    swap.saved = std::move(bitmap_.OnProgress);
-    bitmap_.OnProgress = OnProgress;
-  }
+  ProgressSwap swap(bitmap_, with_settings ? OnProgress : TProgressEvent());
   writer.WriteImage(bitmap_, stream);
 }
 
