@@ -12,6 +12,8 @@ shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ORV_FUZZ_BUILD:-$root/build-fuzz}
 
+"$root/scripts/deps.sh" fuzz
+
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DORV_FUZZ=ON -DORV_BUILD_TESTS=OFF \
   -DORV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j2
