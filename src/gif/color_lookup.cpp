@@ -9,7 +9,6 @@ namespace {
 // Callers outside the ditherers may hand in anything; tables are indexed by
 // components, so they are kept to a byte.
 inline int Byte(int v) { return std::clamp(v, 0, 255); }
-inline int Luminance(int r, int g, int b) { return 77 * Byte(r) + 150 * Byte(g) + 29 * Byte(b); }
 }  // namespace
 
 int TColorLookup::NearestEntry(int, int, int, TLookupColor& entry) {
@@ -18,24 +17,15 @@ int TColorLookup::NearestEntry(int, int, int, TLookupColor& entry) {
 }
 
 int TNetscapeColorLookup::NearestEntry(int red, int green, int blue, TLookupColor& entry) {
-  const int r = (Byte(red) + 3) / 51, g = (Byte(green) + 3) / 51, b = (Byte(blue) + 3) / 51;
-  entry = TLookupColor{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
-  return r * 36 + g * 6 + b;
+  return Map(Byte(red), Byte(green), Byte(blue), entry);
 }
 
 int TGrayScaleLookup::NearestEntry(int red, int green, int blue, TLookupColor& entry) {
-  const int y = Luminance(red, green, blue) >> 8;
-  entry = TLookupColor{uint8_t(y), uint8_t(y), uint8_t(y)};
-  return y;
+  return Map(Byte(red), Byte(green), Byte(blue), entry);
 }
 
 int TMonochromeLookup::NearestEntry(int red, int green, int blue, TLookupColor& entry) {
-  if (Luminance(red, green, blue) > 0x7F00) {
-    entry = TLookupColor{255, 255, 255};
-    return 1;
-  }
-  entry = TLookupColor{};
-  return 0;
+  return Map(Byte(red), Byte(green), Byte(blue), entry);
 }
 
 TFastColorLookup::TFastColorLookup(const TGIFPalette& palette) : inverse_(kKeys, int16_t(-1)) {
@@ -49,21 +39,7 @@ TFastColorLookup::TFastColorLookup(const TGIFPalette& palette) : inverse_(kKeys,
 }
 
 int TFastColorLookup::NearestEntry(int red, int green, int blue, TLookupColor& entry) {
-  red = Byte(red);
-  green = Byte(green);
-  blue = Byte(blue);
-  int16_t& slot = inverse_[size_t(Key(red, green, blue))];
-  int index = slot;
-  if (index < 0) {
-    if (colors_ == 0) {
-      entry = TLookupColor{};
-      return 0;
-    }
-    index = Search(red, green, blue);
-    slot = int16_t(index);
-  }
-  entry = entries_[size_t(index)];
-  return index;
+  return Map(Byte(red), Byte(green), Byte(blue), entry);
 }
 
 int TFastColorLookup::Search(int red, int green, int blue) const {

@@ -13,7 +13,9 @@ constexpr int kColorsWithStatics = 256 - kStaticColors;
 }  // namespace
 
 TColorQuantizer::TColorQuantizer(int max_colors, int color_bits)
-    : max_colors_(std::max(max_colors, 1)), color_bits_(std::clamp(color_bits, 1, kMaxColorBits)) {}
+    : max_colors_(std::max(max_colors, 1)),
+      color_bits_(std::clamp(color_bits, 1, kMaxColorBits)),
+      shortcuts_(size_t(1) << (3 * kShortcutDepth)) {}
 
 TOctreeNode* TColorQuantizer::NewNode(int depth) {
   if (!free_) {
@@ -42,23 +44,29 @@ void TColorQuantizer::FreeNode(TOctreeNode* node) {
   free_ = node;
 }
 
+TOctreeNode* TColorQuantizer::Descend(int red, int green, int blue, int& depth) {
+  TOctreeNode** slot = &root_;
+  for (depth = 0;; ++depth) {
+    if (!*slot) *slot = NewNode(depth);
+    TOctreeNode* node = *slot;
+    if (node->Leaf) return node;
+    const int shift = 7 - depth;
+    slot = &node->Child[((red >> shift) & 1) << 2 | ((green >> shift) & 1) << 1 | ((blue >> shift) & 1)];
+  }
+}
+
 void TColorQuantizer::AddColor(int red, int green, int blue) {
   red = std::clamp(red, 0, 255);
   green = std::clamp(green, 0, 255);
   blue = std::clamp(blue, 0, 255);
-  const uint32_t color = uint32_t(red) | uint32_t(green) << 8 | uint32_t(blue) << 16;
-  TOctreeNode* leaf = last_leaf_;
-  if (!leaf || color != last_color_) {
-    TOctreeNode** slot = &root_;
-    for (int depth = 0;; ++depth) {
-      if (!*slot) *slot = NewNode(depth);
-      leaf = *slot;
-      if (leaf->Leaf) break;
-      const int shift = 7 - depth;
-      slot = &leaf->Child[((red >> shift) & 1) << 2 | ((green >> shift) & 1) << 1 | ((blue >> shift) & 1)];
-    }
-    last_color_ = color;
-    last_leaf_ = leaf;
+  constexpr int shift = 8 - kShortcutDepth;
+  TShortcut& shortcut = shortcuts_[size_t((red >> shift) << (2 * kShortcutDepth) | (green >> shift) << kShortcutDepth |
+                                          (blue >> shift))];
+  TOctreeNode* leaf = shortcut.Leaf;
+  if (shortcut.Generation != generation_) {
+    int depth;
+    leaf = Descend(red, green, blue, depth);
+    if (depth <= kShortcutDepth) shortcut = TShortcut{leaf, generation_};
   }
   ++leaf->PixelCount;
   leaf->RedSum += uint64_t(red);
@@ -89,7 +97,7 @@ bool TColorQuantizer::ReduceTree() {
   }
   node->Leaf = true;
   leaf_count_ -= children - 1;
-  last_leaf_ = nullptr;
+  ++generation_;
   return true;
 }
 

@@ -49,6 +49,7 @@ class TColorQuantizer {
 
  private:
   TOctreeNode* NewNode(int depth);
+  TOctreeNode* Descend(int red, int green, int blue, int& depth);
   void FreeNode(TOctreeNode* node);
   bool ReduceTree();
   static void Walk(const TOctreeNode* node, std::vector<TLookupColor>& out);
@@ -62,10 +63,19 @@ class TColorQuantizer {
   // adding allocates nodes all the time.
   std::vector<std::unique_ptr<TOctreeNode[]>> chunks_;
   TOctreeNode* free_ = nullptr;
-  // The leaf of the last colour added, while no merge has happened since:
-  // runs of one colour skip the descent.
-  uint32_t last_color_ = 0;
-  TOctreeNode* last_leaf_ = nullptr;
+
+  // Leaves no deeper than kShortcutDepth, found by the top bits of a colour,
+  // so that most pixels skip the descent: every colour with the same top
+  // bits takes the same path there. Nodes only stop being leaves (or go
+  // away) when nodes merge, so a merge invalidates all entries at once by
+  // moving the generation on.
+  static constexpr int kShortcutDepth = 4;
+  struct TShortcut {
+    TOctreeNode* Leaf = nullptr;
+    uint32_t Generation = 0;
+  };
+  std::vector<TShortcut> shortcuts_;
+  uint32_t generation_ = 1;
 };
 
 // A palette computed for the picture. Without statics: `colors` entries (1 to

@@ -40,19 +40,13 @@ TBitmap CopyRows24(TPictureReader& picture) {
   return result;
 }
 
-// Visits each row's columns in the ditherer's order and stores the index
-// it gives at that column.
+// Each row's columns in the ditherer's order, each index stored at its
+// column.
 void DitherRows(TPictureReader& picture, TDitherEngine& ditherer, TBitmap& result) {
   const int w = picture.Width(), h = picture.Height();
   if (w == 0) return;
   for (int y = 0; y < h; ++y) {
-    const uint8_t* row = picture.Row(y);
-    uint8_t* out = result.ScanLine(y);
-    for (int i = 0; i < w; ++i) {
-      const int x = ditherer.Column();
-      const uint8_t* p = row + size_t(x) * 3;
-      out[x] = uint8_t(ditherer.DitherPixel(p[2], p[1], p[0]));
-    }
+    ditherer.DitherRow(picture.Row(y), result.ScanLine(y));
     ditherer.AdvanceLine();
   }
 }

@@ -4,6 +4,7 @@
 // error on to the pixels not yet visited.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "gif/color_lookup.h"
@@ -28,6 +29,12 @@ class TDitherEngine {
   virtual void AdvanceColumn() { column_ += direction_; }
   // Reverses the direction and goes to the first column of the next row.
   virtual void AdvanceLine();
+  // Maps the rest of the row, from the current column in the scan
+  // direction: pixel x of `bgr` (blue, green, red) gives the index stored
+  // at out[x]. The result is that of DitherPixel on each pixel in turn;
+  // AdvanceLine is left to the caller. Subclasses that change DitherPixel
+  // override this too.
+  virtual void DitherRow(const uint8_t* bgr, uint8_t* out);
 
  protected:
   // The current column lies inside the row. Calls beyond a row's end map
@@ -51,14 +58,23 @@ class TFloydSteinbergDitherer : public TDitherEngine {
   int DitherPixel(int red, int green, int blue) override;
   void AdvanceColumn() override;
   void AdvanceLine() override;
+  void DitherRow(const uint8_t* bgr, uint8_t* out) override;
 
  private:
-  void Spread(const int error[3]);
+  // The running values, per component.
+  struct TRunning {
+    int next[3] = {};    // 7/16 part for the next pixel
+    int behind[3] = {};  // row below, one column behind
+    int under[3] = {};   // row below, this column
+  };
+  template <class L>
+  static int Step(L& lookup, int* const errors[3], int x, int direction, TRunning& run, int red, int green,
+                  int blue);
+  static void Carry(int* errors, int behind, TRunning& run, int k, int e);
+  int* Row(int k) { return errors_[k].data() + 1; }
 
   std::vector<int> errors_[3];  // width + 2 entries; column x at x + 1
-  int next_[3] = {};            // 7/16 part for the next pixel
-  int pending_behind_[3] = {};  // row below, one column behind
-  int pending_under_[3] = {};   // row below, this column
+  TRunning running_;
 };
 
 }  // namespace orv

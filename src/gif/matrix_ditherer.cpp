@@ -40,15 +40,15 @@ void TMatrixDitherer::PlaceWeights() {
   current_ = RowStart(0) + margin_ * 3;
 }
 
-int TMatrixDitherer::DitherPixel(int red, int green, int blue) {
-  TLookupColor entry;
-  if (!InRow()) return lookup_.NearestEntry(red, green, blue, entry);
+template <class L>
+int TMatrixDitherer::Step(L& lookup, int red, int green, int blue) {
   const int* carried = current_ + size_t(column_) * 3;
   const int half = divisor_ / 2;
   const int r = std::clamp(red + (carried[0] + half) / divisor_, 0, 255);
   const int g = std::clamp(green + (carried[1] + half) / divisor_, 0, 255);
   const int b = std::clamp(blue + (carried[2] + half) / divisor_, 0, 255);
-  const int index = lookup_.NearestEntry(r, g, b, entry);
+  TLookupColor entry;
+  const int index = MapColor(lookup, r, g, b, entry);
   const int er = r - entry.Red, eg = g - entry.Green, eb = b - entry.Blue;
   if (er | eg | eb) {
     int* base = errors_.data() + size_t(column_) * 3;
@@ -62,6 +62,24 @@ int TMatrixDitherer::DitherPixel(int red, int green, int blue) {
   }
   column_ += direction_;
   return index;
+}
+
+int TMatrixDitherer::DitherPixel(int red, int green, int blue) {
+  if (!InRow()) {
+    TLookupColor entry;
+    return lookup_.NearestEntry(red, green, blue, entry);
+  }
+  return Step(lookup_, red, green, blue);
+}
+
+void TMatrixDitherer::DitherRow(const uint8_t* bgr, uint8_t* out) {
+  WithLookupClass(lookup_, [&](auto& lookup) {
+    while (InRow()) {
+      const int x = column_;
+      const uint8_t* p = bgr + size_t(x) * 3;
+      out[x] = uint8_t(Step(lookup, p[2], p[1], p[0]));
+    }
+  });
 }
 
 void TMatrixDitherer::AdvanceColumn() {

@@ -35,6 +35,7 @@ class TMatrixDitherer : public TDitherEngine {
   int DitherPixel(int red, int green, int blue) override;
   void AdvanceColumn() override;
   void AdvanceLine() override;
+  void DitherRow(const uint8_t* bgr, uint8_t* out) override;
 
   int Divisor() const { return divisor_; }
   int RowsKept() const { return rows_; }
@@ -42,6 +43,8 @@ class TMatrixDitherer : public TDitherEngine {
   int RowEntries() const { return width_ + 2 * margin_; }
 
  private:
+  template <class L>
+  int Step(L& lookup, int red, int green, int blue);
   void PlaceWeights();
   int* RowStart(int row) { return errors_.data() + size_t(slot_[size_t(row)]) * row_stride_; }
 

@@ -106,9 +106,13 @@ class OctreeModel {
   std::vector<std::deque<uint64_t>> lists_;
 };
 
-std::vector<Rgb> RandomColors(std::mt19937& rng, size_t n, int distinct) {
+// `spread` below 256 keeps the colours close, so that many share their top
+// bits and the leaves lie deep.
+std::vector<Rgb> RandomColors(std::mt19937& rng, size_t n, int distinct, int spread = 256) {
   std::vector<Rgb> set(static_cast<size_t>(distinct));
-  for (Rgb& c : set) c = {int(rng() % 256), int(rng() % 256), int(rng() % 256)};
+  const int base = int(rng() % uint32_t(257 - spread));
+  for (Rgb& c : set)
+    c = {base + int(rng() % uint32_t(spread)), base + int(rng() % uint32_t(spread)), base + int(rng() % uint32_t(spread))};
   std::vector<Rgb> out(n);
   for (Rgb& c : out) c = set[rng() % set.size()];
   return out;
@@ -174,7 +178,8 @@ TEST(ColorQuantizer, AgreesWithTheMapModelOnRandomPictures) {
   std::mt19937 rng(9);
   for (int round = 0; round < 300; ++round) {
     const int max = 1 + int(rng() % 20), bits = 1 + int(rng() % 8);
-    const std::vector<Rgb> pixels = RandomColors(rng, 1 + rng() % 400, 1 + int(rng() % 120));
+    const int spread = round % 3 == 0 ? 256 : round % 3 == 1 ? 32 : 8;
+    const std::vector<Rgb> pixels = RandomColors(rng, 1 + rng() % 400, 1 + int(rng() % 120), spread);
     TColorQuantizer q(max, bits);
     OctreeModel model(max, bits);
     for (const Rgb& c : pixels) {

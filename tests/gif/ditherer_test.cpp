@@ -159,6 +159,54 @@ TEST(Ditherers, FloydSteinbergRunningValuesEqualTheMatrixForm) {
   }
 }
 
+// A look-up of a class the ditherers do not know: reached through
+// NearestEntry only. Maps to the red level in eighths.
+class RedEighths : public TColorLookup {
+ public:
+  RedEighths() { colors_ = 8; }
+  int NearestEntry(int red, int, int, TLookupColor& entry) override {
+    const int level = std::clamp(red, 0, 255) / 32;
+    entry = TLookupColor{uint8_t(level * 32 + 16), 0, 0};
+    return level;
+  }
+};
+
+// Whole rows, started after a random number of single pixels.
+std::vector<int> DitherByRows(TDitherEngine& d, const Picture& pic, std::mt19937& rng) {
+  std::vector<int> out(size_t(pic.w) * pic.h, -1);
+  std::vector<uint8_t> bgr(size_t(pic.w) * 3), indexes(size_t(pic.w));
+  for (int y = 0; y < pic.h; ++y) {
+    for (int x = 0; x < pic.w; ++x)
+      for (int k = 0; k < 3; ++k) bgr[size_t(x) * 3 + size_t(2 - k)] = uint8_t(pic.rgb[(size_t(y) * pic.w + x) * 3 + k]);
+    const int singles = int(rng() % uint32_t(pic.w + 1));
+    for (int i = 0; i < singles; ++i) {
+      const int x = d.Column();
+      const size_t at = (size_t(y) * pic.w + x) * 3;
+      indexes[size_t(x)] = uint8_t(d.DitherPixel(pic.rgb[at], pic.rgb[at + 1], pic.rgb[at + 2]));
+    }
+    d.DitherRow(bgr.data(), indexes.data());
+    for (int x = 0; x < pic.w; ++x) out[size_t(y) * pic.w + x] = indexes[size_t(x)];
+    d.AdvanceLine();
+  }
+  return out;
+}
+
+TEST(Ditherers, WholeRowsEqualPixelByPixel) {
+  std::mt19937 rng(5);
+  auto lookups = Lookups();
+  lookups.push_back({"grey256", [] { return std::make_unique<TGrayScaleLookup>(); }});
+  lookups.push_back({"other class", [] { return std::make_unique<RedEighths>(); }});
+  for (int mode = 0; mode <= 6; ++mode)
+    for (const auto& [lookup_name, make] : lookups)
+      for (auto [w, h] : kSizes) {
+        const Picture pic = RandomPicture(rng, w, h, false);
+        auto l1 = make(), l2 = make();
+        auto by_pixel = CreateDitherer(TDitherMode(mode), w, *l1);
+        auto by_row = CreateDitherer(TDitherMode(mode), w, *l2);
+        EXPECT_EQ(DitherByRows(*by_row, pic, rng), Dither(*by_pixel, pic)) << mode << " " << lookup_name << " " << w << "x" << h;
+      }
+}
+
 Picture Flat(int w, int h, int grey) { return Picture{w, h, std::vector<int>(size_t(w) * h * 3, grey), {}}; }
 
 // Grey 128 through black and white, worked out by hand. A row:
