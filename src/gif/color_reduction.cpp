@@ -25,6 +25,10 @@ TBitmap AllocateResult(Make make) {
   }
 }
 
+// Every pixel of a result is written; only rows with padding bytes need
+// clearing first.
+bool HasRowPadding(int width) { return width % 4 != 0; }
+
 void CheckPictureSize(const TPictureReader& picture) {
   if (!PictureSizeAllowed(picture.Width(), picture.Height())) throw EOutOfMemory(kDibMemoryMessage);
 }
@@ -33,7 +37,7 @@ TBitmap CopyRows24(TPictureReader& picture) {
   const int w = picture.Width(), h = picture.Height();
   TBitmap result = AllocateResult([&] {
     TBitmap b;
-    b.Allocate(w, h, pf24bit, w == 0 || h == 0);
+    b.Allocate(w, h, pf24bit, HasRowPadding(w));
     return b;
   });
   for (int y = 0; w > 0 && y < h; ++y) std::copy_n(picture.Row(y), size_t(w) * 3, result.ScanLine(y));
@@ -117,8 +121,7 @@ TBitmap ReducePictureColors(TPictureReader& picture, TColorReduction method, TDi
   const int w = picture.Width(), h = picture.Height();
   TBitmap result = AllocateResult([&] {
     TBitmap b;
-    // Every pixel is written below.
-    b.Allocate(w, h, pf8bit, false);
+    b.Allocate(w, h, pf8bit, HasRowPadding(w));
     return b;
   });
   ApplyPalette(result, *palette);
