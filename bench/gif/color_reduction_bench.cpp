@@ -31,8 +31,8 @@ const TBitmap& Picture() {
       const double v = double(y) / kHeight;
       for (int x = 0; x < kWidth; ++x, p += 3) {
         const double u = double(x) / kWidth;
-        const double rgb[3] = {128 + 100 * std::sin(6.0 * u) * std::cos(4.0 * v), 128 + 90 * std::sin(3.0 * (u + v)),
-                               110 + 120 * v * std::cos(5.0 * u)};
+        const double rgb[3] = {128 + 100 * std::sin(6.0 * u) * std::cos(4.0 * v),
+                               128 + 90 * std::sin(3.0 * (u + v)), 110 + 120 * v * std::cos(5.0 * u)};
         for (int k = 0; k < 3; ++k) p[2 - k] = uint8_t(std::clamp(rgb[k] + grain(rng), 0.0, 255.0));
       }
     }
@@ -60,10 +60,10 @@ void Run(benchmark::State& state, TColorReduction method, TDitherMode mode) {
   state.counters["MP/s"] = benchmark::Counter(kMegapixels, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-const char* const kMethodNames[] = {"None",     "System20", "Halftone", "Grey4",       "Mono",
-                                    "Grey256",  "Cube216",  "Quantize", "QuantizeStatics", "Custom"};
-const char* const kModeNames[] = {"Nearest", "FloydSteinberg", "Stucki", "Sierra", "JarvisJudiceNinke",
-                                  "StevensonArce", "Burkes"};
+const char* const kMethodNames[] = {"None",    "System20", "Halftone", "Grey4",           "Mono",
+                                    "Grey256", "Cube216",  "Quantize", "QuantizeStatics", "Custom"};
+const char* const kModeNames[] = {"Nearest",           "FloydSteinberg", "Stucki", "Sierra",
+                                  "JarvisJudiceNinke", "StevensonArce",  "Burkes"};
 
 class SummaryReporter : public benchmark::ConsoleReporter {
  public:
@@ -79,7 +79,8 @@ class SummaryReporter : public benchmark::ConsoleReporter {
   }
   void PrintSummary() const {
     std::printf("\nMegapixels per second (fastest repetition, CPU time):\n");
-    for (const auto& [name, ms] : best_) std::printf("  %-44s %7.1f MP/s\n", name.c_str(), kMegapixels / ms * 1e3);
+    for (const auto& [name, ms] : best_)
+      std::printf("  %-44s %7.1f MP/s\n", name.c_str(), kMegapixels / ms * 1e3);
   }
 
  private:

@@ -60,8 +60,8 @@ void TColorQuantizer::AddColor(int red, int green, int blue) {
   green = std::clamp(green, 0, 255);
   blue = std::clamp(blue, 0, 255);
   constexpr int shift = 8 - kShortcutDepth;
-  TShortcut& shortcut = shortcuts_[size_t((red >> shift) << (2 * kShortcutDepth) | (green >> shift) << kShortcutDepth |
-                                          (blue >> shift))];
+  TShortcut& shortcut = shortcuts_[size_t((red >> shift) << (2 * kShortcutDepth) |
+                                          (green >> shift) << kShortcutDepth | (blue >> shift))];
   TOctreeNode* leaf = shortcut.Leaf;
   if (shortcut.Generation != generation_) {
     int depth;
@@ -115,7 +115,8 @@ void TColorQuantizer::Walk(const TOctreeNode* node, std::vector<TLookupColor>& o
     if (n == 0)
       out.push_back(TLookupColor{});
     else
-      out.push_back(TLookupColor{uint8_t(node->RedSum / n), uint8_t(node->GreenSum / n), uint8_t(node->BlueSum / n)});
+      out.push_back(
+          TLookupColor{uint8_t(node->RedSum / n), uint8_t(node->GreenSum / n), uint8_t(node->BlueSum / n)});
     return;
   }
   for (const TOctreeNode* child : node->Child)

@@ -84,7 +84,8 @@ TGIFPaletteRef ReductionPalette(TColorReduction method, TPictureReader& picture,
     case ReduceQuantizeWithStatics: return BuildOptimizedPalette(picture, 256, 8, true);
     case ReduceCustomPalette: {
       auto copy = std::make_shared<TGIFPalette>();
-      if (custom) copy->assign(custom->begin(), custom->begin() + std::min<ptrdiff_t>(ptrdiff_t(custom->size()), 256));
+      if (custom)
+        copy->assign(custom->begin(), custom->begin() + std::min<ptrdiff_t>(ptrdiff_t(custom->size()), 256));
       return copy;
     }
   }

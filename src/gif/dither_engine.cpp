@@ -26,13 +26,14 @@ void TDitherEngine::DitherRow(const uint8_t* bgr, uint8_t* out) {
   });
 }
 
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup) : TDitherEngine(width, lookup) {
+TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup)
+    : TDitherEngine(width, lookup) {
   for (auto& row : errors_) row.assign(size_t(width_) + 2, 0);
 }
 
 // Moves one component's running values on by a pixel with error e.
-[[gnu::always_inline]] inline void TFloydSteinbergDitherer::Carry(int* errors, int behind, TRunning& run, int k,
-                                                                  int e) {
+[[gnu::always_inline]] inline void TFloydSteinbergDitherer::Carry(int* errors, int behind, TRunning& run,
+                                                                  int k, int e) {
   errors[behind] = run.behind[k] + 3 * e;
   run.behind[k] = run.under[k] + 5 * e;
   run.under[k] = e;

@@ -97,6 +97,7 @@ T5by3Ditherer::T5by3Ditherer(int width, TColorLookup& lookup, int divisor,
                              std::initializer_list<TDitherWeight> weights)
     : TMatrixDitherer(width, lookup, divisor, weights) {}
 
+// clang-format off
 TStuckiDitherer::TStuckiDitherer(int width, TColorLookup& lookup)
     : T5by3Ditherer(width, lookup, 42,
                     {{0, 1, 8}, {0, 2, 4},
@@ -126,5 +127,7 @@ TBurkesDitherer::TBurkesDitherer(int width, TColorLookup& lookup)
     : TMatrixDitherer(width, lookup, 32,
                       {{0, 1, 8}, {0, 2, 4},
                        {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}) {}
+
+// clang-format on
 
 }  // namespace orv

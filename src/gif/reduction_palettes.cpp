@@ -12,6 +12,7 @@ struct Rgb {
 };
 
 // Red, green, blue.
+// clang-format off
 constexpr Rgb kStatics[kStaticColors] = {
     // The first ten, entries 0 to 9.
     {0, 0, 0}, {128, 0, 0}, {0, 128, 0}, {128, 128, 0}, {0, 0, 128},
@@ -73,6 +74,8 @@ constexpr Rgb kHalftone[256] = {
     {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},
     {255, 255, 0}, {0, 0, 255}, {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
 };
+
+// clang-format on
 
 template <size_t N>
 TGIFPaletteRef MakePalette(const Rgb (&colors)[N], uint8_t flags) {

@@ -21,9 +21,12 @@ TEST(LuminanceLookups, GreyLevelAndThreshold) {
   const LumaCase cases[] = {
       {128, 128, 128, 128, 1},  // 32768 is above 32512: white
       {127, 127, 127, 127, 0},  // exactly 32512: black
-      {255, 255, 255, 255, 1},  {0, 0, 0, 0, 0},
-      {255, 0, 0, 76, 0},       {0, 255, 0, 149, 1},  // 38250
-      {0, 0, 255, 28, 0},       {1, 2, 0, 1, 0},      // 377 >> 8
+      {255, 255, 255, 255, 1},
+      {0, 0, 0, 0, 0},
+      {255, 0, 0, 76, 0},
+      {0, 255, 0, 149, 1},  // 38250
+      {0, 0, 255, 28, 0},
+      {1, 2, 0, 1, 0},                     // 377 >> 8
       {-40, 300, 999, 255 * 179 >> 8, 1},  // components outside a byte are clamped
   };
   TGrayScaleLookup grey;
@@ -113,7 +116,8 @@ TEST(FastColorLookup, AgreesWithAMapOfKeysOnRandomColours) {
       if (it == known.end()) {
         int best = 0, best_d = 1 << 30;
         for (size_t i = 0; i < palette.size(); ++i) {
-          const int d = std::abs(r - palette[i].peRed) + std::abs(g - palette[i].peGreen) + std::abs(b - palette[i].peBlue);
+          const int d = std::abs(r - palette[i].peRed) + std::abs(g - palette[i].peGreen) +
+                        std::abs(b - palette[i].peBlue);
           if (d < best_d) best_d = d, best = int(i);
         }
         it = known.emplace(key, best).first;
@@ -133,9 +137,10 @@ std::vector<std::tuple<int, int, int>> Rgb(const TGIFPalette& p) {
 }
 
 const std::vector<std::tuple<int, int, int>> kStatics = {
-    {0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0}, {0, 0, 128},   {128, 0, 128}, {0, 128, 128},
-    {192, 192, 192}, {192, 220, 192}, {166, 202, 240}, {255, 251, 240}, {160, 160, 164}, {128, 128, 128},
-    {255, 0, 0},     {0, 255, 0},     {255, 255, 0},   {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    {0, 0, 0},       {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128},
+    {128, 0, 128},   {0, 128, 128},   {192, 192, 192}, {192, 220, 192}, {166, 202, 240},
+    {255, 251, 240}, {160, 160, 164}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0},
+    {255, 255, 0},   {0, 0, 255},     {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
 
 TEST(ReductionPalettes, StaticColoursInOrder) { EXPECT_EQ(Rgb(*SystemPalette20()), kStatics); }
 
@@ -146,7 +151,8 @@ TEST(ReductionPalettes, HalftoneHoldsStaticsCubeAndGreys) {
   EXPECT_TRUE(std::equal(kStatics.begin() + 10, kStatics.end(), half.begin() + 246));
   for (int r = 0; r < 6; ++r)
     for (int g = 0; g < 6; ++g)
-      for (int b = 0; b < 6; ++b) EXPECT_EQ(half[size_t(10 + r * 36 + g * 6 + b)], std::make_tuple(r * 51, g * 51, b * 51));
+      for (int b = 0; b < 6; ++b)
+        EXPECT_EQ(half[size_t(10 + r * 36 + g * 6 + b)], std::make_tuple(r * 51, g * 51, b * 51));
   std::set<int> greys;
   for (size_t i = 226; i < 246; ++i) {
     auto [r, g, b] = half[i];
@@ -158,11 +164,13 @@ TEST(ReductionPalettes, HalftoneHoldsStaticsCubeAndGreys) {
 }
 
 TEST(ReductionPalettes, GreyPalettesKeepTheirEntries) {
-  EXPECT_EQ(Rgb(*Grey4Palette()), (std::vector<std::tuple<int, int, int>>{{0, 0, 0}, {128, 128, 128}, {192, 192, 192}, {255, 255, 255}}));
+  EXPECT_EQ(Rgb(*Grey4Palette()), (std::vector<std::tuple<int, int, int>>{
+                                      {0, 0, 0}, {128, 128, 128}, {192, 192, 192}, {255, 255, 255}}));
   EXPECT_EQ(Rgb(*MonochromePalette()), (std::vector<std::tuple<int, int, int>>{{0, 0, 0}, {255, 255, 255}}));
   const TGIFPalette& g256 = *Grey256Palette();
   ASSERT_EQ(g256.size(), 256u);
-  for (int i = 0; i < 256; ++i) EXPECT_EQ(g256[size_t(i)], (TGIFPaletteEntry{uint8_t(i), uint8_t(i), uint8_t(i), PC_NOCOLLAPSE}));
+  for (int i = 0; i < 256; ++i)
+    EXPECT_EQ(g256[size_t(i)], (TGIFPaletteEntry{uint8_t(i), uint8_t(i), uint8_t(i), PC_NOCOLLAPSE}));
   for (const TGIFPaletteRef& p : {Grey4Palette(), MonochromePalette()})
     for (const auto& e : *p) EXPECT_EQ(e.peFlags, PC_NOCOLLAPSE);
   for (const TGIFPaletteRef& p : {SystemPalette20(), HalftonePalette(), WebPalette()})

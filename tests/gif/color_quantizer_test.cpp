@@ -112,7 +112,8 @@ std::vector<Rgb> RandomColors(std::mt19937& rng, size_t n, int distinct, int spr
   std::vector<Rgb> set(static_cast<size_t>(distinct));
   const int base = int(rng() % uint32_t(257 - spread));
   for (Rgb& c : set)
-    c = {base + int(rng() % uint32_t(spread)), base + int(rng() % uint32_t(spread)), base + int(rng() % uint32_t(spread))};
+    c = {base + int(rng() % uint32_t(spread)), base + int(rng() % uint32_t(spread)),
+         base + int(rng() % uint32_t(spread))};
   std::vector<Rgb> out(n);
   for (Rgb& c : out) c = set[rng() % set.size()];
   return out;
@@ -143,22 +144,6 @@ TEST(ColorQuantizer, OneColourIsTheAverageOfAll) {
     for (int k = 0; k < 3; ++k) sum[k] += uint64_t(c[size_t(k)]);
   }
   EXPECT_EQ(Colors(q), (std::vector<Rgb>{{int(sum[0] / 500), int(sum[1] / 500), int(sum[2] / 500)}}));
-}
-
-TEST(ColorQuantizer, OneColourBitGroupsByTopBits) {
-  std::mt19937 rng(8);
-  const std::vector<Rgb> pixels = RandomColors(rng, 400, 400);
-  TColorQuantizer q(8, 1);
-  std::map<int, std::array<uint64_t, 4>> groups;  // child index: count and sums
-  for (const Rgb& c : pixels) {
-    q.AddColor(c[0], c[1], c[2]);
-    auto& g = groups[(c[0] >> 7) * 4 + (c[1] >> 7) * 2 + (c[2] >> 7)];
-    ++g[0];
-    for (int k = 0; k < 3; ++k) g[size_t(k) + 1] += uint64_t(c[size_t(k)]);
-  }
-  std::vector<Rgb> expected;
-  for (auto& [index, g] : groups) expected.push_back({int(g[1] / g[0]), int(g[2] / g[0]), int(g[3] / g[0])});
-  EXPECT_EQ(Colors(q), expected);
 }
 
 // With room for two colours, (0,0,0), (255,255,255), (0,0,8): the third

@@ -24,6 +24,7 @@ struct Matrix {
   std::vector<Share> shares;
 };
 
+// clang-format off
 const Matrix kMatrices[] = {
     {"FloydSteinberg", DitherFloydSteinberg, 16, {{0, 1, 7}, {1, -1, 3}, {1, 0, 5}, {1, 1, 1}}},
     {"Stucki", DitherStucki, 42,
@@ -39,10 +40,11 @@ const Matrix kMatrices[] = {
       {3, -3, 5}, {3, -1, 12}, {3, 1, 12}, {3, 3, 5}}},
     {"Burkes", DitherBurkes, 32, {{0, 1, 8}, {0, 2, 4}, {1, -2, 2}, {1, -1, 4}, {1, 0, 8}, {1, 1, 4}, {1, 2, 2}}},
 };
+// clang-format on
 
 struct Picture {
   int w, h;
-  std::vector<int> rgb;  // red, green, blue per pixel
+  std::vector<int> rgb;    // red, green, blue per pixel
   std::vector<bool> skip;  // pixels passed over with AdvanceColumn
 };
 
@@ -117,29 +119,20 @@ std::vector<std::pair<const char*, LookupFactory>> Lookups() {
 
 const std::pair<int, int> kSizes[] = {{1, 1}, {1, 9}, {2, 2}, {3, 7}, {4, 5}, {7, 3}, {17, 9}, {64, 13}};
 
+// Every other picture passes over some pixels with AdvanceColumn: those
+// take no error and give none.
 TEST(Ditherers, EveryModeMatchesTheWholePictureReference) {
   std::mt19937 rng(1);
   for (const Matrix& m : kMatrices)
     for (const auto& [lookup_name, make] : Lookups())
       for (auto [w, h] : kSizes) {
-        const Picture pic = RandomPicture(rng, w, h, false);
+        const Picture pic = RandomPicture(rng, w, h, rng() % 2 == 0);
         auto ref_lookup = make(), lookup = make();
         auto ditherer = CreateDitherer(m.mode, w, *lookup);
         ASSERT_TRUE(ditherer);
         EXPECT_EQ(Dither(*ditherer, pic), Reference(m, pic, *ref_lookup))
             << m.name << " " << lookup_name << " " << w << "x" << h;
       }
-}
-
-TEST(Ditherers, SkippedPixelsTakeAndGiveNoError) {
-  std::mt19937 rng(2);
-  for (const Matrix& m : kMatrices)
-    for (auto [w, h] : kSizes) {
-      const Picture pic = RandomPicture(rng, w, h, true);
-      TNetscapeColorLookup a, b;
-      auto ditherer = CreateDitherer(m.mode, w, a);
-      EXPECT_EQ(Dither(*ditherer, pic), Reference(m, pic, b)) << m.name << " " << w << "x" << h;
-    }
 }
 
 // The running-value Floyd-Steinberg and the generic matrix form with the
@@ -177,7 +170,8 @@ std::vector<int> DitherByRows(TDitherEngine& d, const Picture& pic, std::mt19937
   std::vector<uint8_t> bgr(size_t(pic.w) * 3), indexes(size_t(pic.w));
   for (int y = 0; y < pic.h; ++y) {
     for (int x = 0; x < pic.w; ++x)
-      for (int k = 0; k < 3; ++k) bgr[size_t(x) * 3 + size_t(2 - k)] = uint8_t(pic.rgb[(size_t(y) * pic.w + x) * 3 + k]);
+      for (int k = 0; k < 3; ++k)
+        bgr[size_t(x) * 3 + size_t(2 - k)] = uint8_t(pic.rgb[(size_t(y) * pic.w + x) * 3 + k]);
     const int singles = int(rng() % uint32_t(pic.w + 1));
     for (int i = 0; i < singles; ++i) {
       const int x = d.Column();
@@ -203,7 +197,8 @@ TEST(Ditherers, WholeRowsEqualPixelByPixel) {
         auto l1 = make(), l2 = make();
         auto by_pixel = CreateDitherer(TDitherMode(mode), w, *l1);
         auto by_row = CreateDitherer(TDitherMode(mode), w, *l2);
-        EXPECT_EQ(DitherByRows(*by_row, pic, rng), Dither(*by_pixel, pic)) << mode << " " << lookup_name << " " << w << "x" << h;
+        EXPECT_EQ(DitherByRows(*by_row, pic, rng), Dither(*by_pixel, pic))
+            << mode << " " << lookup_name << " " << w << "x" << h;
       }
 }
 
@@ -236,15 +231,6 @@ TEST(Ditherers, FloydSteinbergTwoByTwoHandWorked) {
   TMonochromeLookup lookup;
   TFloydSteinbergDitherer fs(2, lookup);
   EXPECT_EQ(Dither(fs, Flat(2, 2, 128)), (std::vector<int>{1, 0, 0, 1}));
-}
-
-TEST(Ditherers, NearestMapsAFlatColourToOneIndex) {
-  TFastColorLookup lookup(*HalftonePalette());
-  TDitherEngine nearest(9, lookup);
-  Picture pic = Flat(9, 4, 0);
-  for (size_t i = 0; i < pic.rgb.size(); i += 3) pic.rgb[i] = 140, pic.rgb[i + 1] = 70, pic.rgb[i + 2] = 20;
-  const std::vector<int> out = Dither(nearest, pic);
-  EXPECT_EQ(std::set<int>(out.begin(), out.end()).size(), 1u);
 }
 
 TEST(Ditherers, CallsPastTheRowEndStayInside) {

@@ -46,8 +46,12 @@ TEST(ReducePictureColors, EachMethodGivesItsPalette) {
   TGIFPalette custom(5);
   for (auto& e : custom) e = {uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), PC_NOCOLLAPSE};
   const std::pair<TColorReduction, TGIFPaletteRef> fixed[] = {
-      {ReduceSystem20, SystemPalette20()}, {ReduceHalftone, HalftonePalette()}, {ReduceGrey4, Grey4Palette()},
-      {ReduceMono, MonochromePalette()},   {ReduceGrey256, Grey256Palette()},   {ReduceCube216, WebPalette()},
+      {ReduceSystem20, SystemPalette20()},
+      {ReduceHalftone, HalftonePalette()},
+      {ReduceGrey4, Grey4Palette()},
+      {ReduceMono, MonochromePalette()},
+      {ReduceGrey256, Grey256Palette()},
+      {ReduceCube216, WebPalette()},
       {ReduceCustomPalette, std::make_shared<TGIFPalette>(custom)}};
   for (int mode = 0; mode <= 6; ++mode) {
     for (auto& [method, palette] : fixed) {
@@ -62,7 +66,8 @@ TEST(ReducePictureColors, EachMethodGivesItsPalette) {
       const TBitmap r = ReducePictureColors(picture, ReduceQuantize, TDitherMode(mode), nullptr, bits);
       EXPECT_EQ(r.PaletteCount(), count) << bits;
     }
-    const TBitmap statics = ReducePictureColors(picture, ReduceQuantizeWithStatics, TDitherMode(mode), nullptr, 1);
+    const TBitmap statics =
+        ReducePictureColors(picture, ReduceQuantizeWithStatics, TDitherMode(mode), nullptr, 1);
     const auto got = ResultPalette(statics);
     const auto want = WithoutFlags(*SystemPalette20());
     ASSERT_EQ(got.size(), 256u);
@@ -174,14 +179,15 @@ TEST(ReducePictureColors, RandomPicturesEveryMethodAndMode) {
     const TBitmap picture = RandomPicture(rng, w, h, kFormats[rng() % 7]);
     for (int method = 1; method <= 9; ++method)
       for (int mode = 0; mode <= 6; ++mode) {
-        const TBitmap r = ReducePictureColors(picture, TColorReduction(method), TDitherMode(mode), &custom,
-                                              int(rng() % 9));
+        const TBitmap r =
+            ReducePictureColors(picture, TColorReduction(method), TDitherMode(mode), &custom, int(rng() % 9));
         ASSERT_EQ(r.PixelFormat(), pf8bit);
         ASSERT_EQ(r.Width(), w);
         ASSERT_EQ(r.Height(), h);
         for (int y = 0; y < h; ++y)
           for (int x = 0; x < w; ++x) ASSERT_LT(r.ScanLine(y)[x], r.PaletteCount());
-        if (mode == DitherNearest && (method == ReduceMono || method == ReduceGrey256 || method == ReduceCube216)) {
+        if (mode == DitherNearest &&
+            (method == ReduceMono || method == ReduceGrey256 || method == ReduceCube216)) {
           auto lookup = CreateLookup(TColorReduction(method), TGIFPalette{});
           for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -200,14 +206,15 @@ TEST(ReducePictureColors, EmptyAndSinglePixelPictures) {
     if (w && h) picture.SetPixel(0, 0, RGB(255, 0, 0));
     for (int method = 0; method <= 9; ++method)
       for (int mode = 0; mode <= 6; ++mode) {
-        const TBitmap r = ReducePictureColors(picture, TColorReduction(method), TDitherMode(mode), HalftonePalette().get(), 8);
+        const TBitmap r = ReducePictureColors(picture, TColorReduction(method), TDitherMode(mode),
+                                              HalftonePalette().get(), 8);
         EXPECT_EQ(r.Width(), w);
         EXPECT_EQ(r.Height(), h);
         if (w == 0 || h == 0) continue;
         // Grey4: red is 255 from black, 383 from grey 128.
         const TColor expected = method == ReduceGrey4 || method == ReduceMono ? clBlack
-                                : method == ReduceGrey256                    ? RGB(76, 76, 76)
-                                                                             : RGB(255, 0, 0);
+                                : method == ReduceGrey256                     ? RGB(76, 76, 76)
+                                                                              : RGB(255, 0, 0);
         EXPECT_EQ(r.GetPixel(0, 0), expected) << method << "/" << mode;
       }
   }
