@@ -1,77 +1,146 @@
 #include "gif/color_reduction.h"
 
 #include <algorithm>
+#include <new>
+
+#include "platform/exceptions.h"
 
 namespace orv {
 
-int TColorLookup::NearestEntry(int, int, int, TLookupColor& entry) {
-  entry = TLookupColor{};
-  return 0;
-}
+namespace {
 
-int TNetscapeColorLookup::NearestEntry(int red, int green, int blue, TLookupColor& entry) {
-  const int r = (red + 3) / 51, g = (green + 3) / 51, b = (blue + 3) / 51;
-  entry = TLookupColor{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
-  return r * 36 + g * 6 + b;
-}
+const char kDibMemoryMessage[] = "Failed to allocate memory for GIF DIB";
 
-int TDitherEngine::DitherPixel(int red, int green, int blue) {
-  TLookupColor entry;
-  int index = lookup_.NearestEntry(red, green, blue, entry);
-  column_ += direction_;
-  return index;
-}
+// 2^bits colours; more than 8 bits would not fit the 8-bit result.
+int QuantizeColors(int reduction_bits) { return 1 << std::clamp(reduction_bits, 0, 8); }
 
-void TDitherEngine::AdvanceLine() {
-  direction_ = -direction_;
-  column_ = direction_ > 0 ? 0 : width_ - 1;
-}
-
-TFloydSteinbergDitherer::TFloydSteinbergDitherer(int width, TColorLookup& lookup) : TDitherEngine(width, lookup) {
-  for (auto& row : errors_) row.assign(size_t(std::max(width, 0)) + 2, 0);
-}
-
-int TFloydSteinbergDitherer::DitherPixel(int red, int green, int blue) {
-  const int in[3] = {red, green, blue};
-  int corrected[3];
-  for (int k = 0; k < 3; ++k) {
-    const int carried = errors_[k][size_t(column_ + 1)] + next_[k];
-    corrected[k] = std::clamp(in[k] + (carried + 8) / 16, 0, 255);
+template <class Make>
+TBitmap AllocateResult(Make make) {
+  try {
+    return make();
+  } catch (const EOutOfMemory&) {
+    throw EOutOfMemory(kDibMemoryMessage);
+  } catch (const std::bad_alloc&) {
+    throw EOutOfMemory(kDibMemoryMessage);
   }
-  TLookupColor entry;
-  const int index = lookup_.NearestEntry(corrected[0], corrected[1], corrected[2], entry);
-  const int error[3] = {corrected[0] - entry.Red, corrected[1] - entry.Green, corrected[2] - entry.Blue};
-  Spread(error);
-  return index;
 }
 
-void TFloydSteinbergDitherer::AdvanceColumn() {
-  const int none[3] = {0, 0, 0};
-  Spread(none);
+// Every pixel of a result is written; only rows with padding bytes need
+// clearing first.
+bool HasRowPadding(int width) { return width % 4 != 0; }
+
+void CheckPictureSize(const TPictureReader& picture) {
+  if (!PictureSizeAllowed(picture.Width(), picture.Height())) throw EOutOfMemory(kDibMemoryMessage);
 }
 
-void TFloydSteinbergDitherer::Spread(const int error[3]) {
-  // The column behind is complete once this pixel's 3/16 is in.
-  const size_t behind = size_t(column_ - direction_ + 1);
-  for (int k = 0; k < 3; ++k) {
-    errors_[k][behind] = pending_behind_[k] + 3 * error[k];
-    pending_behind_[k] = pending_under_[k] + 5 * error[k];
-    pending_under_[k] = error[k];
-    next_[k] = 7 * error[k];
+TBitmap CopyRows24(TPictureReader& picture) {
+  const int w = picture.Width(), h = picture.Height();
+  TBitmap result = AllocateResult([&] {
+    TBitmap b;
+    b.Allocate(w, h, pf24bit, HasRowPadding(w));
+    return b;
+  });
+  for (int y = 0; w > 0 && y < h; ++y) std::copy_n(picture.Row(y), size_t(w) * 3, result.ScanLine(y));
+  return result;
+}
+
+// Each row's columns in the ditherer's order, each index stored at its
+// column.
+void DitherRows(TPictureReader& picture, TDitherEngine& ditherer, TBitmap& result) {
+  const int w = picture.Width(), h = picture.Height();
+  if (w == 0) return;
+  for (int y = 0; y < h; ++y) {
+    ditherer.DitherRow(picture.Row(y), result.ScanLine(y));
+    ditherer.AdvanceLine();
   }
-  column_ += direction_;
 }
 
-void TFloydSteinbergDitherer::AdvanceLine() {
-  // The last column and the one beyond it receive what is still pending.
-  const size_t last = size_t(column_ - direction_ + 1);
-  const size_t beyond = size_t(column_ + 1);
-  for (int k = 0; k < 3; ++k) {
-    errors_[k][last] = pending_behind_[k];
-    errors_[k][beyond] = pending_under_[k];
-    pending_behind_[k] = pending_under_[k] = next_[k] = 0;
+}  // namespace
+
+std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode mode, int width, TColorLookup& lookup) {
+  switch (mode) {
+    case DitherNearest: return std::make_unique<TDitherEngine>(width, lookup);
+    case DitherFloydSteinberg: return std::make_unique<TFloydSteinbergDitherer>(width, lookup);
+    case DitherStucki: return std::make_unique<TStuckiDitherer>(width, lookup);
+    case DitherSierra: return std::make_unique<TSierraDitherer>(width, lookup);
+    case DitherJarvisJudiceNinke: return std::make_unique<TJaJuNiDitherer>(width, lookup);
+    case DitherStevensonArce: return std::make_unique<TSteveArcheDitherer>(width, lookup);
+    case DitherBurkes: return std::make_unique<TBurkesDitherer>(width, lookup);
   }
-  TDitherEngine::AdvanceLine();
+  return nullptr;
+}
+
+TGIFPaletteRef ReductionPalette(TColorReduction method, TPictureReader& picture, const TGIFPalette* custom,
+                                int reduction_bits) {
+  switch (method) {
+    case ReduceNone: return nullptr;
+    case ReduceSystem20: return SystemPalette20();
+    case ReduceHalftone: return HalftonePalette();
+    case ReduceGrey4: return Grey4Palette();
+    case ReduceMono: return MonochromePalette();
+    case ReduceGrey256: return Grey256Palette();
+    case ReduceCube216: return WebPalette();
+    case ReduceQuantize: return BuildOptimizedPalette(picture, QuantizeColors(reduction_bits), 8, false);
+    case ReduceQuantizeWithStatics: return BuildOptimizedPalette(picture, 256, 8, true);
+    case ReduceCustomPalette: {
+      auto copy = std::make_shared<TGIFPalette>();
+      if (custom)
+        copy->assign(custom->begin(), custom->begin() + std::min<ptrdiff_t>(ptrdiff_t(custom->size()), 256));
+      return copy;
+    }
+  }
+  return nullptr;
+}
+
+std::unique_ptr<TColorLookup> CreateLookup(TColorReduction method, const TGIFPalette& palette) {
+  switch (method) {
+    case ReduceNone: return nullptr;
+    case ReduceMono: return std::make_unique<TMonochromeLookup>();
+    case ReduceGrey256: return std::make_unique<TGrayScaleLookup>();
+    case ReduceCube216: return std::make_unique<TNetscapeColorLookup>();
+    case ReduceSystem20:
+    case ReduceHalftone:
+    case ReduceGrey4:
+    case ReduceQuantize:
+    case ReduceQuantizeWithStatics:
+    case ReduceCustomPalette: return std::make_unique<TFastColorLookup>(palette);
+  }
+  return nullptr;
+}
+
+TBitmap ReducePictureColors(TPictureReader& picture, TColorReduction method, TDitherMode dither,
+                            const TGIFPalette* custom_palette, int reduction_bits) {
+  CheckPictureSize(picture);
+  if (method == ReduceNone) return CopyRows24(picture);
+  // Refused before the palette is computed: the answer does not depend on it.
+  if (method > ReduceCustomPalette || dither > DitherBurkes) return TBitmap();
+  const TGIFPaletteRef palette = ReductionPalette(method, picture, custom_palette, reduction_bits);
+  const std::unique_ptr<TColorLookup> lookup = CreateLookup(method, *palette);
+  if (lookup->Colors() == 0) return TBitmap();
+  const std::unique_ptr<TDitherEngine> ditherer = CreateDitherer(dither, picture.Width(), *lookup);
+
+  const int w = picture.Width(), h = picture.Height();
+  TBitmap result = AllocateResult([&] {
+    TBitmap b;
+    b.Allocate(w, h, pf8bit, HasRowPadding(w));
+    return b;
+  });
+  ApplyPalette(result, *palette);
+  DitherRows(picture, *ditherer, result);
+  return result;
+}
+
+TBitmap ReducePictureColors(const TBitmap& picture, TColorReduction method, TDitherMode dither,
+                            const TGIFPalette* custom_palette, int reduction_bits) {
+  if (method == ReduceNone) {
+    return AllocateResult([&] {
+      TBitmap copy(picture);
+      copy.SetPixelFormat(pf24bit);
+      return copy;
+    });
+  }
+  TBitmapPictureReader reader(picture);
+  return ReducePictureColors(reader, method, dither, custom_palette, reduction_bits);
 }
 
 }  // namespace orv

@@ -1,81 +1,73 @@
-// Colour reduction: look-ups that map a colour to a palette entry, and
-// ditherers that spread each look-up's error to the pixels around it. Frame
-// bitmaps on palette displays use the 216-colour cube look-up with
-// Floyd-Steinberg error diffusion.
+// Colour reduction: a true-colour picture becomes an 8-bit picture with a
+// fixed or computed palette of at most 256 colours, through a colour look-up
+// and a ditherer. Frame bitmaps on palette displays use two of the pieces:
+// the 216-colour cube look-up and Floyd-Steinberg error diffusion.
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <memory>
+
+#include "gif/color_lookup.h"
+#include "gif/color_quantizer.h"
+#include "gif/dither_engine.h"
+#include "gif/gif_palette.h"
+#include "gif/matrix_ditherer.h"
+#include "gif/picture_reader.h"
+#include "gif/reduction_palettes.h"
+#include "platform/bitmap.h"
 
 namespace orv {
 
-struct TLookupColor {
-  uint8_t Red = 0;
-  uint8_t Green = 0;
-  uint8_t Blue = 0;
+// The reduction method: which palette and which look-up.
+enum TColorReduction : uint8_t {
+  ReduceNone = 0,                 // a 24-bit copy
+  ReduceSystem20 = 1,             // the 20 static colours
+  ReduceHalftone = 2,             // our 256-entry halftone palette
+  ReduceGrey4 = 3,                // greys 0, 128, 192, 255
+  ReduceMono = 4,                 // black and white
+  ReduceGrey256 = 5,              // 256 greys
+  ReduceCube216 = 6,              // the 216-colour cube
+  ReduceQuantize = 7,             // computed: 2^bits colours
+  ReduceQuantizeWithStatics = 8,  // computed: 236 colours between the statics
+  ReduceCustomPalette = 9,        // the caller's palette
 };
 
-class TColorLookup {
- public:
-  virtual ~TColorLookup() = default;
-  // Number of palette colours.
-  int Colors() const { return colors_; }
-  // Index of the entry for the colour; the entry's own colour in `entry`.
-  virtual int NearestEntry(int red, int green, int blue, TLookupColor& entry);
-
- protected:
-  int colors_ = 0;
+enum TDitherMode : uint8_t {
+  DitherNearest = 0,
+  DitherFloydSteinberg = 1,
+  DitherStucki = 2,
+  DitherSierra = 3,
+  DitherJarvisJudiceNinke = 4,
+  DitherStevensonArce = 5,
+  DitherBurkes = 6,
 };
 
-// The 216-colour cube: each component c goes to level (c + 3) / 51.
-class TNetscapeColorLookup : public TColorLookup {
- public:
-  TNetscapeColorLookup() { colors_ = 216; }
-  int NearestEntry(int red, int green, int blue, TLookupColor& entry) override;
-};
+// The ditherer of a mode, for rows of `width` pixels; nullptr for an
+// unknown mode.
+std::unique_ptr<TDitherEngine> CreateDitherer(TDitherMode mode, int width, TColorLookup& lookup);
 
-// Plain nearest-colour mapping; scans rows in serpentine order, starting left
-// to right.
-class TDitherEngine {
- public:
-  TDitherEngine(int width, TColorLookup& lookup) : lookup_(lookup), width_(width) {}
-  virtual ~TDitherEngine() = default;
+// The palette of a method (ReduceNone and unknown methods have none;
+// ReduceCustomPalette copies `custom`, at most 256 entries). Quantizing
+// methods read the picture.
+TGIFPaletteRef ReductionPalette(TColorReduction method, TPictureReader& picture, const TGIFPalette* custom,
+                                int reduction_bits);
+// The look-up of a method over its palette; nullptr for ReduceNone and
+// unknown methods.
+std::unique_ptr<TColorLookup> CreateLookup(TColorReduction method, const TGIFPalette& palette);
 
-  int Width() const { return width_; }
-  int Column() const { return column_; }
-  int Direction() const { return direction_; }
-  // Maps the colour at the current column and moves to the next one.
-  virtual int DitherPixel(int red, int green, int blue);
-  // Moves to the next column, leaving the current one out.
-  virtual void AdvanceColumn() { column_ += direction_; }
-  // Reverses the direction and goes to the first column of the next row.
-  virtual void AdvanceLine();
-
- protected:
-  TColorLookup& lookup_;
-  int width_;
-  int direction_ = 1;
-  int column_ = 0;
-};
-
-// Floyd-Steinberg: 7/16 of the error to the next pixel, 3/16, 5/16 and 1/16
-// to the pixels below (behind, under, ahead). One row of errors and, per
-// component, the error for the next pixel and two values pending for the row
-// below, written into the row as the scan moves on.
-class TFloydSteinbergDitherer : public TDitherEngine {
- public:
-  TFloydSteinbergDitherer(int width, TColorLookup& lookup);
-  int DitherPixel(int red, int green, int blue) override;
-  void AdvanceColumn() override;
-  void AdvanceLine() override;
-
- private:
-  void Spread(const int error[3]);
-
-  std::vector<int> errors_[3];  // width + 2 entries; column x at x + 1
-  int next_[3] = {};            // 7/16 part for the next pixel
-  int pending_behind_[3] = {};  // row below, one column behind
-  int pending_under_[3] = {};   // row below, this column
-};
+// Reduces the picture's colours. The result is an 8-bit bitmap of the
+// picture's size with the method's palette; for ReduceNone a 24-bit copy.
+// An unknown method or dither mode, or a look-up without colours (an empty
+// custom palette), gives an empty bitmap. The picture is read in any pixel
+// format and left as it is. `reduction_bits` (0 to 8; others are taken to
+// the nearer bound) sets the colours of ReduceQuantize. A picture beyond
+// PictureSizeAllowed, or one whose result cannot be allocated, raises
+// EOutOfMemory "Failed to allocate memory for GIF DIB".
+TBitmap ReducePictureColors(const TBitmap& picture, TColorReduction method, TDitherMode dither,
+                            const TGIFPalette* custom_palette, int reduction_bits);
+// The same from rows of 24-bit pixels; the size is checked before anything
+// is read or allocated.
+TBitmap ReducePictureColors(TPictureReader& picture, TColorReduction method, TDitherMode dither,
+                            const TGIFPalette* custom_palette, int reduction_bits);
 
 }  // namespace orv
