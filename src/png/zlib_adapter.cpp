@@ -31,6 +31,9 @@ int TInflateAdapter::InitInflate() {
   input_size_ = kInputSize;
   if (inflateInit(&stream_) != Z_OK) return -1;
   initialised_ = true;
+  // Reading stops with the last row, so the Adler-32 at the end of the
+  // stream never decides anything; computing it cost about 7% of a decode.
+  inflateValidate(&stream_, 0);
   return 0;
 }
 

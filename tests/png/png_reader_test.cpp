@@ -351,6 +351,10 @@ TEST(PngReader, ToleratedOddities) {
   EXPECT_TRUE(DecodeWithOurs(Assemble({Hdr(16, 16, 8, 2), {"IDAT", Deflate(more)}, {"IEND", {}}})).rgb == ref.rgb);
   // A damaged CRC is no error.
   EXPECT_TRUE(DecodeWithOurs(Assemble({Hdr(16, 16, 8, 2), {"IDAT", z, true}, {"IEND", {}, true}})).rgb == ref.rgb);
+  // Nor is a damaged Adler-32: reading stops with the last row.
+  Bytes bad_check = z;
+  bad_check.back() ^= 0x5A;
+  EXPECT_TRUE(DecodeWithOurs(Assemble({Hdr(16, 16, 8, 2), {"IDAT", bad_check}, {"IEND", {}}})).rgb == ref.rgb);
   // An IDAT chunk before IHDR: no rows, no error; later IDAT chunks are ignored.
   ReadResult r = Read(Assemble({{"IDAT", z}, Hdr(16, 16, 8, 2), {"IDAT", z}, {"IEND", {}}}));
   EXPECT_EQ(r.error, "");
