@@ -68,18 +68,6 @@ ImageDiff Compare(const RgbImage& a, const RgbImage& b) {
   return d;
 }
 
-namespace {
-
-void Put16(std::vector<uint8_t>& v, uint32_t x) {
-  v.push_back(uint8_t(x));
-  v.push_back(uint8_t(x >> 8));
-}
-void Put32(std::vector<uint8_t>& v, uint32_t x) {
-  Put16(v, x & 0xFFFF);
-  Put16(v, x >> 16);
-}
-
-}  // namespace
 
 std::vector<uint8_t> BuildBmp(const BmpFields& s) {
   std::vector<uint8_t> v(s.type.begin(), s.type.end());

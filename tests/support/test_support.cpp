@@ -57,8 +57,6 @@ std::string DataPath(const std::string& relative) {
   return std::string(dir ? dir : "tests/data") + "/" + relative;
 }
 
-namespace {
-
 void Put16(std::vector<uint8_t>& v, uint32_t x) {
   v.push_back(uint8_t(x));
   v.push_back(uint8_t(x >> 8));
@@ -67,6 +65,8 @@ void Put32(std::vector<uint8_t>& v, uint32_t x) {
   Put16(v, x & 0xFFFF);
   Put16(v, x >> 16);
 }
+
+namespace {
 
 std::vector<uint8_t> Utf16(const std::string& s) {
   std::vector<uint8_t> out;

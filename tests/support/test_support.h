@@ -28,6 +28,10 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& content);
 std::string ReadFile(const std::string& path);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
+// Appends x to v in little-endian order.
+void Put16(std::vector<uint8_t>& v, uint32_t x);
+void Put32(std::vector<uint8_t>& v, uint32_t x);
+
 // Path of a checked-in fixture under tests/data.
 std::string DataPath(const std::string& relative);
 
