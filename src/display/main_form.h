@@ -45,13 +45,19 @@ class TfrmMain : public QWidget {
  public:
   // Creating the form runs FormCreate.
   explicit TfrmMain(QWidget* parent = nullptr, TDisplayServices services = {});
+  // A form for another monitor of the full-screen show: first's settings and
+  // pictures (in an order of its own), a background of its own monitor, no
+  // second folder scan. It leaves the running mark and the input grab to first.
+  TfrmMain(const TfrmMain& first, int monitor);
   ~TfrmMain() override;
 
   // False in full-screen mode, true in preview mode; set right after creation.
   bool isPreview = false;
 
-  // Shows the form covering the screen (full-screen mode).
+  // Shows the form covering its monitor (full-screen mode).
   void ShowFullScreen();
+  // The monitor the form covers in full-screen mode (0: the primary).
+  int Monitor() const { return monitor_; }
   // Shows the form inside a host window that it has been embedded in.
   void ShowInHost();
 
@@ -109,6 +115,8 @@ class TfrmMain : public QWidget {
   void Present();
   void DrawErrorText(TGuiCanvas& canvas);
   void KeepInCharge();
+  void Setup();
+  void TakeBackground();
 
   TDisplayServices services_;
   std::unique_ptr<IClock> own_clock_;
@@ -121,6 +129,8 @@ class TfrmMain : public QWidget {
   // with nothing new leaves the control's frame as it is.
   int64_t composeVersion_ = 0;
   int64_t presentedVersion_ = -1;
+  int monitor_ = 0;
+  bool extra_ = false;  // a form for a monitor other than the first form's
   bool inputGrabbed_ = false;
   bool destroyed_ = false;
 };

@@ -124,8 +124,8 @@ void TfrmMain::DrawCaption(const std::string& name) {
   // "A" is measured in the font the surface has now: its default font before
   // the first caption, the caption's font after it. Intended; keep it.
   const int wA = composeCanvas_.TextWidth("A");
-  const int y = bmpCompose.Height() - 16 - wA;
-  DrawOutlinedText(composeCanvas_, text, kCaptionLeft, y, kCaptionSize, clWhite);
+  const int y = bmpCompose.Height() - ScaledPixels(composeCanvas_, 16) - wA;
+  DrawOutlinedText(composeCanvas_, text, ScaledPixels(composeCanvas_, kCaptionLeft), y, kCaptionSize, clWhite);
 }
 
 void TfrmMain::Present() {
@@ -145,7 +145,8 @@ void TfrmMain::Present() {
     // Plain stretching of the screen-size frame into the host's window.
     TCanvas canvas(imgMain->Picture());
     canvas.CopyMode = cmSrcCopy;
-    canvas.CopyRect(Rect(0, 0, imgMain->width(), imgMain->height()), bmpDisplay,
+    TBitmap& shown = imgMain->Picture();
+    canvas.CopyRect(Rect(0, 0, shown.Width(), shown.Height()), bmpDisplay,
                     Rect(0, 0, bmpDisplay.Width(), bmpDisplay.Height()));
     imgMain->repaint();
   } else if (drawMode == 1) {
@@ -159,10 +160,11 @@ void TfrmMain::Present() {
 
 void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {
   const int H = bmpDisplay.Height();
-  const int W = imgMain->width();
-  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", H / 2 - 56, 24, kYellow, W);
-  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", H / 2 - 20, 16, kCyan, W);
-  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", H / 2 + 4, 12, kCyan, W);
+  const int W = DevicePixelSize(imgMain).Width;
+  auto at = [&](int offset) { return H / 2 + ScaledPixels(canvas, offset); };
+  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", at(-56), 24, kYellow, W);
+  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", at(-20), 16, kCyan, W);
+  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", at(4), 12, kCyan, W);
 }
 
 void TfrmMain::KeepInCharge() {
@@ -170,7 +172,8 @@ void TfrmMain::KeepInCharge() {
   // No window manager may keep a stay-on-top window on top: raise it
   // ourselves, at every tick, so that nothing covers the slideshow for long.
   RaiseWindow(this);
-  if (!inputGrabbed_) inputGrabbed_ = GrabInput(this, imgMain);
+  // One grab per program: the first form's, which takes every monitor's input.
+  if (!inputGrabbed_ && !extra_) inputGrabbed_ = GrabInput(this, imgMain);
 }
 
 }  // namespace orv
