@@ -57,6 +57,7 @@ TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
     services_.random = own_random_.get();
   }
   if (!services_.cursorPos) services_.cursorPos = [] { return QCursor::pos(); };
+  preparer_ = std::make_unique<TPicturePreparer>(!services_.prepareOnTick);
 
   FormCreate();
 }
@@ -77,6 +78,7 @@ void TfrmMain::FormCreate() {
   bgColorEnable = s.bgColorEnable;
   bgColor = s.bgColor;
   drawMode = s.drawMode;
+  autoRotate = s.autoRotate;
 
   // The snapshot is taken before any window of ours shows, the splash included.
   const TSize size = Screen().Size();
@@ -92,6 +94,7 @@ void TfrmMain::FormCreate() {
   }
   bmpCompose = bmpBackground;
   bmpDisplay = bmpBackground;
+  sharedBackground_ = std::make_shared<const TBitmap>(bmpBackground);
   ++composeVersion_;
 
   pictures.clear();
@@ -139,7 +142,9 @@ void TfrmMain::FormShow() {
   startCursorPos = services_.cursorPos();
   secondStart = services_.clock->Now();
   secondCounter = 0;
+  waitingForPicture_ = false;
   tmrMain->start();
+  RequestNextPicture();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -157,6 +162,8 @@ void TfrmMain::FormResize() {
     bmpDisplay.SetSize(imgMain->width(), imgMain->height());
   }
   presentedVersion_ = -1;
+  // Pictures are fitted to the reference area: a new size, a new request.
+  if (tmrMain->isActive()) RequestNextPicture();
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -190,6 +197,7 @@ void TfrmMain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   tmrMain->stop();
+  preparer_.reset();  // stops a decode in progress and joins the worker
   pictures.clear();
   pictures.shrink_to_fit();
   bmpDisplay.Clear();
