@@ -49,6 +49,7 @@ TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
   bgColorEnable = first.bgColorEnable;
   bgColor = first.bgColor;
   drawMode = first.drawMode;
+  autoRotate = first.autoRotate;
   TakeBackground();
   pictures = first.pictures;
   nextIndex = 0;
@@ -87,6 +88,7 @@ void TfrmMain::Setup() {
     services_.random = own_random_.get();
   }
   if (!services_.cursorPos) services_.cursorPos = [] { return QCursor::pos(); };
+  preparer_ = std::make_unique<TPicturePreparer>(!services_.prepareOnTick);
 }
 
 TfrmMain::~TfrmMain() { FormDestroy(); }
@@ -105,6 +107,7 @@ void TfrmMain::FormCreate() {
   bgColorEnable = s.bgColorEnable;
   bgColor = s.bgColor;
   drawMode = s.drawMode;
+  autoRotate = s.autoRotate;
 
   // The snapshot is taken before any window of ours shows, the splash included.
   TakeBackground();
@@ -138,6 +141,7 @@ void TfrmMain::TakeBackground() {
   }
   bmpCompose = bmpBackground;
   bmpDisplay = bmpBackground;
+  sharedBackground_ = std::make_shared<const TBitmap>(bmpBackground);
   ++composeVersion_;
 }
 
@@ -174,7 +178,9 @@ void TfrmMain::FormShow() {
   startCursorPos = services_.cursorPos();
   secondStart = services_.clock->Now();
   secondCounter = 0;
+  waitingForPicture_ = false;
   tmrMain->start();
+  RequestNextPicture();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -196,6 +202,8 @@ void TfrmMain::FormResize() {
   const double scale = TextScale(this);
   composeCanvas_.TextScale = displayCanvas_.TextScale = imgMainCanvas_->TextScale = scale;
   presentedVersion_ = -1;
+  // Pictures are fitted to the reference area: a new size, a new request.
+  if (tmrMain->isActive()) RequestNextPicture();
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -232,6 +240,7 @@ void TfrmMain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   tmrMain->stop();
+  preparer_.reset();  // stops a decode in progress and joins the worker
   pictures.clear();
   pictures.shrink_to_fit();
   bmpDisplay.Clear();

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "platform/bitmap.h"
 #include "platform/clock.h"
@@ -29,6 +30,9 @@ struct TDisplayServices {
   IClock* clock = nullptr;            // the millisecond clock when null
   IRandom* random = nullptr;          // a generator seeded from the time of day when null
   std::function<QPoint()> cursorPos;  // QCursor::pos() when empty
+  // Prepare each picture inside the tick that shows it instead of on a
+  // worker thread ahead of time (tests of the tick's logic).
+  bool prepareOnTick = false;
 };
 
 // Phases of the last picture change, in nanoseconds (for the benchmark).
@@ -38,6 +42,8 @@ struct TChangeTimings {
   int64_t scale = 0;  // the fitted draw onto the composition
   int64_t caption = 0;
   bool changed = false;  // a picture was drawn at that tick
+  int64_t preparedCpu = 0;  // processor time of the preparation, on its thread
+  int scaleShift = 0;       // a JPEG decoded at 1 / 2^scaleShift
 };
 
 class TfrmMain : public QWidget {
@@ -71,6 +77,7 @@ class TfrmMain : public QWidget {
   bool bgColorEnable = false;
   TColor bgColor = 0;
   int32_t drawMode = 0;
+  bool autoRotate = true;
 
   // Screen-size bitmaps: the background, the composition of the current
   // picture and caption on it, and the reference area / buffered frame.
@@ -87,10 +94,13 @@ class TfrmMain : public QWidget {
   QPoint startCursorPos;
 
   TImage* imgMain;
-  TPicture img2loadIllust;  // the picture of the last load
+  TPicture img2loadIllust;  // unused: the preparer loads into a container of its own
   QTimer* tmrMain;
 
   TChangeTimings lastChange;
+  // Where the next picture is made ready.
+  TPicturePreparer& Preparer() { return *preparer_; }
+  TPrepareRequest RequestFor(const std::string& name) const;
 
   // The handlers.
   void FormCreate();
@@ -110,7 +120,7 @@ class TfrmMain : public QWidget {
 
  private:
   void ChangePicture();
-  bool DrawPicture(const std::string& name);
+  void RequestNextPicture();
   void DrawCaption(const std::string& name);
   void Present();
   void DrawErrorText(TGuiCanvas& canvas);
@@ -131,6 +141,11 @@ class TfrmMain : public QWidget {
   int64_t presentedVersion_ = -1;
   int monitor_ = 0;
   bool extra_ = false;  // a form for a monitor other than the first form's
+  // The background as the preparer copies it, and the preparer (destroyed
+  // first: it joins its worker).
+  std::shared_ptr<const TBitmap> sharedBackground_;
+  bool waitingForPicture_ = false;  // the change is due, its picture not ready
+  std::unique_ptr<TPicturePreparer> preparer_;
   bool inputGrabbed_ = false;
   bool destroyed_ = false;
 };
