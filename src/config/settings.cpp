@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/file_util.h"
+#include "platform/hex_digit.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
@@ -50,13 +51,6 @@ class AtomicWriter : public ISettingsFileWriter {
     return ReplaceFileAtomically(path, content);
   }
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
