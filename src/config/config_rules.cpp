@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/hex_digit.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"
 
@@ -26,22 +27,13 @@ std::string FolderForDroppedPath(const std::string& dropped) {
   return path;
 }
 
-namespace {
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-}  // namespace
-
 std::string PercentDecode(const std::string& encoded) {
   std::string out;
   out.reserve(encoded.size());
   for (size_t i = 0; i < encoded.size(); ++i) {
     if (encoded[i] == '%' && i + 2 < encoded.size()) {
-      int hi = HexValue(encoded[i + 1]);
-      int lo = HexValue(encoded[i + 2]);
+      int hi = HexDigit(encoded[i + 1]);
+      int lo = HexDigit(encoded[i + 2]);
       if (hi >= 0 && lo >= 0) {
         out.push_back(static_cast<char>(hi * 16 + lo));
         i += 2;

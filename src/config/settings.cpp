@@ -1,9 +1,11 @@
 #include "config/settings.h"
 
 #include <algorithm>
-#include <iterator>
+#include <type_traits>
+#include <variant>
 
 #include "platform/file_util.h"
+#include "platform/hex_digit.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 
@@ -11,41 +13,22 @@ namespace orv {
 
 namespace {
 
-enum class Kind { kText, kInt, kBool };
-
-// The settings file's keys, in the order they are read and written.
+// The settings file's keys, in the order they are read and written, each with
+// the record's member it fills (whose initial value is the default). A new
+// setting is a member of TSettings and one line here.
 struct Key {
   const char* section;
   const char* name;
-  Kind kind;
+  std::variant<std::string TSettings::*, int32_t TSettings::*, bool TSettings::*> member;
 };
-constexpr Key kKeys[] = {
-    {"BGIllust", "Folder", Kind::kText},       {"BGIllust", "ChangeSec", Kind::kInt},
-    {"BGIllust", "Extend", Kind::kBool},       {"Filename", "PutFilename", Kind::kBool},
-    {"Filename", "PutFullPath", Kind::kBool},  {"Filename", "PutExtention", Kind::kBool},
-    {"BGColor", "Enable", Kind::kBool},        {"BGColor", "Color", Kind::kInt},
-    {"Settings", "DrawMode", Kind::kInt},      {"Settings", "AutoRotate", Kind::kBool},
+const Key kKeys[] = {
+    {"BGIllust", "Folder", &TSettings::folder},       {"BGIllust", "ChangeSec", &TSettings::changeSec},
+    {"BGIllust", "Extend", &TSettings::extend},       {"Filename", "PutFilename", &TSettings::putFilename},
+    {"Filename", "PutFullPath", &TSettings::putFullPath},
+    {"Filename", "PutExtention", &TSettings::putExtention},
+    {"BGColor", "Enable", &TSettings::bgColorEnable}, {"BGColor", "Color", &TSettings::bgColor},
+    {"Settings", "DrawMode", &TSettings::drawMode},   {"Settings", "AutoRotate", &TSettings::autoRotate},
 };
-constexpr int kKeyCount = int(std::size(kKeys));
-
-// The fields of the record, in the same order.
-struct Field {
-  std::string* text = nullptr;
-  int32_t* integer = nullptr;
-  bool* flag = nullptr;
-};
-void Fields(TSettings& s, Field out[kKeyCount]) {
-  out[0].text = &s.folder;
-  out[1].integer = &s.changeSec;
-  out[2].flag = &s.extend;
-  out[3].flag = &s.putFilename;
-  out[4].flag = &s.putFullPath;
-  out[5].flag = &s.putExtention;
-  out[6].flag = &s.bgColorEnable;
-  out[7].integer = &s.bgColor;
-  out[8].integer = &s.drawMode;
-  out[9].flag = &s.autoRotate;
-}
 
 class AtomicWriter : public ISettingsFileWriter {
  public:
@@ -53,13 +36,6 @@ class AtomicWriter : public ISettingsFileWriter {
     return ReplaceFileAtomically(path, content);
   }
 };
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 }  // namespace
 
@@ -96,39 +72,41 @@ TSettings ReadSettings(const std::string& ini_path, const std::string& default_f
   TIniFile ini = TIniFile::Load(ini_path);
   TSettings s;
   s.folder = default_folder;
-  Field fields[kKeyCount];
-  Fields(s, fields);
-  for (int i = 0; i < kKeyCount; ++i) {
-    const Key& k = kKeys[i];
-    switch (k.kind) {
-      case Kind::kText:
-        *fields[i].text = ini.ReadString(k.section, k.name, *fields[i].text);
-        break;
-      case Kind::kInt:
-        *fields[i].integer =
-            StrToIntDef(ini.ReadString(k.section, k.name, ""), *fields[i].integer);
-        break;
-      case Kind::kBool:
-        *fields[i].flag = StrToIntDef(ini.ReadString(k.section, k.name, ""), *fields[i].flag ? 1 : 0) != 0;
-        break;
-    }
+  for (const Key& k : kKeys) {
+    std::visit(
+        [&](auto member) {
+          auto& field = s.*member;
+          using T = std::remove_reference_t<decltype(field)>;
+          if constexpr (std::is_same_v<T, std::string>)
+            field = ini.ReadString(k.section, k.name, field);
+          else if constexpr (std::is_same_v<T, bool>)
+            field = StrToIntDef(ini.ReadString(k.section, k.name, ""), field ? 1 : 0) != 0;
+          else
+            field = StrToIntDef(ini.ReadString(k.section, k.name, ""), field);
+        },
+        k.member);
   }
   return s;
 }
 
 void WriteSettings(const std::string& ini_path, const TSettings& values, ISettingsFileWriter* writer) {
   TIniFile ini = TIniFile::Load(ini_path);
-  TSettings copy = values;
-  Field fields[kKeyCount];
-  Fields(copy, fields);
-  for (int i = 0; i < kKeyCount; ++i) {
-    const Key& k = kKeys[i];
-    std::string text = k.kind == Kind::kText  ? *fields[i].text
-                       : k.kind == Kind::kInt ? std::to_string(*fields[i].integer)
-                                              : (*fields[i].flag ? "1" : "0");
-    // A folder name may hold a line break here; the value ends where a reader
-    // would end it, so that it cannot add lines or sections to the file.
-    if (k.kind == Kind::kText) text.resize(std::min(text.size(), text.find_first_of("\r\n")));
+  for (const Key& k : kKeys) {
+    std::string text = std::visit(
+        [&](auto member) -> std::string {
+          const auto& field = values.*member;
+          using T = std::remove_cvref_t<decltype(field)>;
+          if constexpr (std::is_same_v<T, std::string>) {
+            // A folder name may hold a line break here; the value ends where a
+            // reader would end it, so that it cannot add lines or sections.
+            return field.substr(0, field.find_first_of("\r\n"));
+          } else if constexpr (std::is_same_v<T, bool>) {
+            return field ? "1" : "0";
+          } else {
+            return std::to_string(field);
+          }
+        },
+        k.member);
     ini.WriteString(k.section, k.name, text);
   }
   AtomicWriter atomic;

@@ -21,9 +21,19 @@ void Append(std::vector<std::string>& pictures, std::string path, ISearchProgres
   }
 }
 
+// The extensions the list takes, in the order of the folder passes, with the
+// progress position after each pass. A new format goes here and nowhere else.
+struct PicturePass {
+  const char* ext;
+  int position;
+};
+constexpr PicturePass kPasses[] = {{"bmp", 25}, {"jpg", 40}, {"jpeg", 55}, {"png", 70}, {"gif", 85}};
+
 bool IsPictureExtension(const std::string& path) {
-  const std::string ext = AsciiUpper(ExtractFileExt(path));
-  return ext == ".BMP" || ext == ".JPG" || ext == ".JPEG" || ext == ".PNG" || ext == ".GIF";
+  const std::string ext = AsciiLower(ExtractFileExt(path));
+  for (const PicturePass& pass : kPasses)
+    if (ext.size() > 1 && ext.compare(1, std::string::npos, pass.ext) == 0) return true;
+  return false;
 }
 
 }  // namespace
@@ -53,8 +63,6 @@ std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgre
   progress.SetCaption(SearchingText(0));
   progress.SetProgress(10);
   progress.Repaint();
-  static const std::pair<const char*, int> kPasses[] = {
-      {"bmp", 25}, {"jpg", 40}, {"jpeg", 55}, {"png", 70}, {"gif", 85}};
   for (const auto& [ext, position] : kPasses) {
     AddFilesWithExt(pictures, folder, ext, progress);
     progress.SetProgress(position);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/native.h"
+
 namespace orv {
 
 // Path of the lock file for a mark name.
@@ -25,7 +27,7 @@ class InstanceMark {
   void Release();
 
  private:
-  int fd_ = -1;
+  NativeHandle handle_ = kNoHandle;
 };
 
 }  // namespace orv

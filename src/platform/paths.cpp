@@ -1,12 +1,8 @@
 #include "platform/paths.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <mutex>
+
+#include "platform/native.h"
 
 namespace orv {
 
@@ -20,11 +16,7 @@ std::string ProgramPath() {
     std::lock_guard<std::mutex> lock(g_path_mu);
     if (!g_program_override.empty()) return g_program_override;
   }
-  std::string buf(PATH_MAX, '\0');
-  ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
-  if (n <= 0) return {};
-  buf.resize(size_t(n));
-  return buf;
+  return native::ExecutablePath();
 }
 
 void SetProgramPathForTesting(const std::string& path) {
@@ -65,11 +57,8 @@ std::string ChangeFileExt(const std::string& path, const std::string& ext) {
 std::string ExpandFileName(const std::string& path) {
   std::string full = path;
   if (full.empty() || full[0] != '/') {
-    std::string cwd(PATH_MAX, '\0');
-    if (::getcwd(cwd.data(), cwd.size())) {
-      cwd.resize(cwd.find('\0'));
-      full = cwd + "/" + path;
-    }
+    std::string cwd = native::CurrentFolder();
+    if (!cwd.empty()) full = cwd + "/" + path;
   }
   std::vector<std::string> parts;
   size_t i = 0;
@@ -94,16 +83,6 @@ std::string IncludeTrailingSeparator(const std::string& path) {
   return path + "/";
 }
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool DirectoryExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 std::string AsciiLower(std::string s) {
   for (auto& c : s)
     if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
@@ -114,27 +93,6 @@ std::string AsciiUpper(std::string s) {
   for (auto& c : s)
     if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
   return s;
-}
-
-std::vector<std::string> ListFilesWithExt(const std::string& folder, const std::string& ext) {
-  std::vector<std::string> out;
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return out;
-  const std::string want = AsciiLower(ext);
-  const int dfd = ::dirfd(dir);
-  while (dirent* e = ::readdir(dir)) {
-    std::string name = e->d_name;
-    auto dot = name.rfind('.');
-    if (dot == std::string::npos || AsciiLower(name.substr(dot + 1)) != want) continue;
-    if (e->d_type != DT_REG) {
-      if (e->d_type != DT_LNK && e->d_type != DT_UNKNOWN) continue;
-      struct stat st;
-      if (::fstatat(dfd, e->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode)) continue;
-    }
-    out.push_back(std::move(name));
-  }
-  ::closedir(dir);
-  return out;
 }
 
 }  // namespace orv

@@ -1,7 +1,5 @@
 #include "platform/pixel_pool.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -9,6 +7,7 @@
 #include <vector>
 
 #include "platform/exceptions.h"
+#include "platform/native.h"
 
 namespace orv {
 
@@ -32,17 +31,13 @@ struct Pool {
   size_t fresh = 0;
 };
 
-// Big blocks sit on 2 MiB boundaries and ask for transparent huge pages:
-// first-touch page faults of a fresh 36 MB block drop from ~110 ms to a few ms.
+// Big blocks sit on 2 MiB boundaries (see native::AllocateBigBlock).
 constexpr size_t kHugePage = size_t(2) << 20;
 
 uint8_t* AllocateBig(size_t size, size_t* capacity) {
   size_t cap = (size + kHugePage - 1) / kHugePage * kHugePage;
-  auto* p = static_cast<uint8_t*>(std::aligned_alloc(kHugePage, cap));
+  uint8_t* p = native::AllocateBigBlock(cap);
   if (!p) return nullptr;
-#ifdef MADV_HUGEPAGE
-  ::madvise(p, cap, MADV_HUGEPAGE);
-#endif
   *capacity = cap;
   return p;
 }
@@ -84,13 +79,13 @@ void Give(uint8_t* data, size_t capacity) {
       p.bytes += capacity;
       data = nullptr;
       while (p.blocks.size() > kMaxRetainedBlocks) {  // drop the oldest
-        std::free(p.blocks.front().data);
+        native::FreeBigBlock(p.blocks.front().data);
         p.bytes -= p.blocks.front().capacity;
         p.blocks.erase(p.blocks.begin());
       }
     }
   }
-  std::free(data);
+  if (data) native::FreeBigBlock(data);
 }
 
 }  // namespace
@@ -157,7 +152,7 @@ PixelPoolStats GetPixelPoolStats() {
 void TrimPixelPool() {
   Pool& p = ThePool();
   std::lock_guard<std::mutex> lock(p.mu);
-  for (auto& b : p.blocks) std::free(b.data);
+  for (auto& b : p.blocks) native::FreeBigBlock(b.data);
   p.blocks.clear();
   p.bytes = 0;
 }

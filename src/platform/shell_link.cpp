@@ -1,13 +1,10 @@
 #include "platform/shell_link.h"
 
-#include <dirent.h>
-#include <iconv.h>
-#include <sys/stat.h>
-
 #include <cstring>
 #include <vector>
 
 #include "platform/file_util.h"
+#include "platform/native.h"
 #include "platform/paths.h"
 
 namespace orv {
@@ -110,19 +107,7 @@ bool AnsiToUtf8(const uint8_t* p, size_t n, std::string* out) {
     out->assign(reinterpret_cast<const char*>(p), n);
     return true;
   }
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == iconv_t(-1)) return false;
-  std::vector<char> in(p, p + n);
-  std::vector<char> buf(n * 3 + 4);
-  char* ip = in.data();
-  size_t il = n;
-  char* op = buf.data();
-  size_t ol = buf.size();
-  size_t r = iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  if (r == size_t(-1) || il != 0) return false;
-  out->assign(buf.data(), size_t(op - buf.data()));
-  return true;
+  return native::Cp932ToUtf8(p, n, out);
 }
 
 // A NUL-terminated string at offset within [base, base + limit).
@@ -247,51 +232,6 @@ std::string ResolveShortcut(const std::string& link_path) {
     base += link.common_path_suffix;
   }
   return MapWindowsPath(base);
-}
-
-namespace {
-
-// Name of an entry of dir that equals name, exactly or else without regard to case.
-bool FindStoredName(const std::string& dir, const std::string& name, std::string* stored) {
-  struct stat st;
-  std::string exact = IncludeTrailingSeparator(dir) + name;
-  if (::lstat(exact.c_str(), &st) == 0) {
-    *stored = name;
-    return true;
-  }
-  DIR* d = ::opendir(dir.c_str());
-  if (!d) return false;
-  const std::string want = AsciiLower(name);
-  bool found = false;
-  while (dirent* e = ::readdir(d)) {
-    if (AsciiLower(e->d_name) == want) {
-      *stored = e->d_name;
-      found = true;
-      break;
-    }
-  }
-  ::closedir(d);
-  return found;
-}
-
-}  // namespace
-
-std::string GetTruePath(const std::string& path, bool allow_directory) {
-  if (path.empty()) return {};
-  std::string full = ExpandFileName(path);
-  std::string out = "/";
-  size_t i = 1;
-  while (i < full.size()) {
-    size_t j = full.find('/', i);
-    if (j == std::string::npos) j = full.size();
-    std::string stored;
-    if (!FindStoredName(out, full.substr(i, j - i), &stored)) return {};
-    out = IncludeTrailingSeparator(out) + stored;
-    i = j + 1;
-  }
-  if (FileExists(out)) return out;
-  if (allow_directory && DirectoryExists(out)) return out;
-  return {};
 }
 
 }  // namespace orv

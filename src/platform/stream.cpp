@@ -1,9 +1,5 @@
 #include "platform/stream.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -103,74 +99,6 @@ void TMemoryStream::SaveToStream(TStream& target) { target.WriteBuffer(data_.dat
 void TMemoryStream::SaveToFile(const std::string& path) {
   TFileStream f(path, fmCreate);
   SaveToStream(f);
-}
-
-TFileStream::TFileStream(const std::string& path, TFileMode mode) : path_(path) {
-  // Non-blocking open, so that a FIFO cannot hang us before the check below.
-  int flags = O_CLOEXEC;
-  switch (mode) {
-    case fmOpenRead: flags |= O_RDONLY | O_NONBLOCK; break;
-    case fmCreate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-    case fmOpenReadWrite: flags |= O_RDWR; break;
-  }
-  do {
-    fd_ = ::open(path.c_str(), flags, 0666);
-  } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0) throw EFOpenError::ForPath(path);
-  if (mode == fmOpenRead) {
-    // Only regular files make sense as pictures; a FIFO or device could block forever.
-    struct stat st;
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(fd_);
-      fd_ = -1;
-      throw EFOpenError::ForPath(path);
-    }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-  }
-}
-
-TFileStream::~TFileStream() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
-int64_t TFileStream::Read(void* buffer, int64_t count) {
-  int64_t done = 0;
-  auto* p = static_cast<uint8_t*>(buffer);
-  while (done < count) {
-    ssize_t n = ::read(fd_, p + done, size_t(std::min<int64_t>(count - done, 1 << 30)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
-  return done;
-}
-
-int64_t TFileStream::Write(const void* buffer, int64_t count) {
-  int64_t done = 0;
-  auto* p = static_cast<const uint8_t*>(buffer);
-  while (done < count) {
-    ssize_t n = ::write(fd_, p + done, size_t(std::min<int64_t>(count - done, 1 << 30)));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += n;
-  }
-  return done;
-}
-
-int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
-  int whence = origin == soBeginning ? SEEK_SET : origin == soCurrent ? SEEK_CUR : SEEK_END;
-  off_t r = ::lseek(fd_, off_t(offset), whence);
-  return r < 0 ? ::lseek(fd_, 0, SEEK_CUR) : int64_t(r);
-}
-
-int64_t TFileStream::Size() {
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) return 0;
-  return int64_t(st.st_size);
-}
-
-void TFileStream::SetSize(int64_t size) {
-  if (::ftruncate(fd_, off_t(size)) != 0) throw EOSError::FromErrno(errno);
 }
 
 }  // namespace orv

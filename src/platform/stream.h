@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/native.h"
+
 namespace orv {
 
 enum TSeekOrigin { soBeginning, soCurrent, soEnd };
@@ -59,7 +61,7 @@ class TMemoryStream : public TStream {
   int64_t pos_ = 0;
 };
 
-// File stream over a POSIX descriptor.
+// File stream over a file of the operating system.
 enum TFileMode {
   fmOpenRead = 0,        // read only, shared with other readers
   fmCreate = 1,          // create or truncate, read and write
@@ -83,7 +85,7 @@ class TFileStream : public TStream {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  NativeHandle handle_ = kNoHandle;
 };
 
 }  // namespace orv

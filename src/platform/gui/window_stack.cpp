@@ -6,16 +6,10 @@
 #include <QThread>
 #include <QWidget>
 #include <QWindow>
-#include <xcb/xcb.h>
 
 namespace orv {
 
 namespace {
-
-xcb_connection_t* Connection() {
-  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
 
 QWindow* TopWindow(QWidget* w) {
   if (!w) return nullptr;
@@ -24,10 +18,6 @@ QWindow* TopWindow(QWidget* w) {
 }
 
 }  // namespace
-
-void FlushWindowSystem() {
-  if (xcb_connection_t* c = Connection()) xcb_flush(c);
-}
 
 void RaiseWindow(QWidget* window) {
   if (!window) return;

@@ -1,3 +1,4 @@
+// The instance mark as a flock on a file in the runtime folder.
 #include "platform/instance_mark.h"
 
 #include <fcntl.h>
@@ -42,11 +43,12 @@ InstanceMark::~InstanceMark() { Release(); }
 
 bool InstanceMark::Create(const std::string& name) {
   Release();
-  fd_ = OpenMark(name, true);
-  if (fd_ < 0) return false;
-  if (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+  const int fd = OpenMark(name, true);
+  if (fd < 0) return false;
+  handle_ = fd;
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
     // Another start is probing right now; take the mark when it lets go.
-    if (::flock(fd_, LOCK_SH) != 0) {
+    if (::flock(fd, LOCK_SH) != 0) {
       Release();
       return false;
     }
@@ -55,8 +57,8 @@ bool InstanceMark::Create(const std::string& name) {
 }
 
 void InstanceMark::Release() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  if (handle_ != kNoHandle) ::close(int(handle_));
+  handle_ = kNoHandle;
 }
 
 }  // namespace orv

@@ -10,17 +10,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/x11/xcb_connection.h"
+
 namespace orv {
 
 namespace {
 
-xcb_connection_t* Connection() {
-  auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-  return x11 ? x11->connection() : nullptr;
-}
-
 bool Geometry(unsigned long id, int* w, int* h) {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c || id == 0 || id > 0xFFFFFFFFul) return false;
   xcb_get_geometry_reply_t* g = xcb_get_geometry_reply(c, xcb_get_geometry(c, xcb_drawable_t(id)), nullptr);
   if (!g) return false;
@@ -33,7 +30,7 @@ bool Geometry(unsigned long id, int* w, int* h) {
 }  // namespace
 
 bool ForeignWindowExists(unsigned long id) {
-  xcb_connection_t* c = Connection();
+  xcb_connection_t* c = XcbConnection();
   if (!c || id == 0 || id > 0xFFFFFFFFul) return false;
   xcb_get_window_attributes_reply_t* r =
       xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, xcb_window_t(id)), nullptr);
@@ -88,7 +85,7 @@ class ForeignWindowWatcher::Filter : public QAbstractNativeEventFilter {
 ForeignWindowWatcher::ForeignWindowWatcher(unsigned long id, QObject* parent)
     : QObject(parent), id_(id), filter_(new Filter(this)) {
   QCoreApplication::instance()->installNativeEventFilter(filter_);
-  if (xcb_connection_t* c = Connection()) {
+  if (xcb_connection_t* c = XcbConnection()) {
     uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     xcb_change_window_attributes(c, xcb_window_t(id), XCB_CW_EVENT_MASK, &mask);
     xcb_flush(c);
