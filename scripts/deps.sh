@@ -16,8 +16,9 @@ ORV_BUILD_PACKAGES=(
 # Running the program on any display: the Japanese face for the texts.
 ORV_RUN_PACKAGES=(fonts-ipafont-gothic)
 
-# Running without a display (Xvfb), driving it and taking screenshots.
-ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps)
+# Running without a display (Xvfb), driving it and taking screenshots; xrandr
+# and xrdb set up monitors and HiDPI for the tests.
+ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps x11-xserver-utils)
 
 # Tests and benchmarks beyond the build: the referee and peer decoders, and a
 # Latin-only font for the test that tells real text from empty boxes.

@@ -5,6 +5,7 @@
 #include "app/command_line.h"
 #include "config/config_form.h"
 #include "display/main_form.h"
+#include "display/monitor_forms.h"
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
 
@@ -40,6 +41,7 @@ void RunFullScreen() {
   HideTaskbarButton();
   auto* form = new TfrmMain;
   form->isPreview = false;
+  CoverOtherMonitors(*form);
   form->ShowFullScreen();
   RunMainForm(form);
 }
@@ -63,7 +65,7 @@ void RunPreview(const std::vector<std::string>& args) {
   }
   auto* watcher = new ForeignWindowWatcher(id, form);
   QObject::connect(watcher, &ForeignWindowWatcher::resized, form,
-                   [form](int w, int h) { form->resize(w, h); });
+                   [form](int w, int h) { SizeToForeignWindow(form, w, h); });
   QObject::connect(watcher, &ForeignWindowWatcher::hostDestroyed, qApp,
                    [] { TApplication::Instance().Terminate(); });
   form->ShowInHost();

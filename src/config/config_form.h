@@ -63,6 +63,8 @@ class TfrmConfig : public QDialog {
 
  private:
   void CreateControls();
+  // Adds a row to grpOptions (growing it) and to the end of the tab order.
+  QCheckBox* AddOption(const char* name, const char* caption);
   void ReadSettingsIntoControls();
   TSettings SettingsFromControls() const;
 
@@ -115,6 +117,9 @@ class TfrmConfig : public QDialog {
   TRadioGroup* RadioGroup = nullptr;
   QPushButton* btnOK = nullptr;
   QPushButton* btnCancel = nullptr;
+  // Options added to the original form sit below it, one row each.
+  TGroupFrame* grpOptions = nullptr;
+  QCheckBox* chkAutoRotate = nullptr;
   TColorDialog ColorDialog;
 
   std::string saved_folder_;

@@ -21,7 +21,8 @@ namespace orv {
 namespace {
 
 constexpr int kClientWidth = 444;
-constexpr int kClientHeight = 542;
+constexpr int kClientHeight = 542;  // of the original form; options go below
+constexpr int kOptionRow = 24;
 constexpr char kWebAddress[] = "https://orvanne.example.org/";
 
 QFont FontOfHeight(int pixels) {
@@ -69,14 +70,14 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmConfig"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-  setFixedSize(kClientWidth, kClientHeight);
-  // Centred on the whole screen; Qt's own placement of dialogs guesses a
-  // frame where there may be none.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
   setFont(FontOfHeight(12));
   setWindowIcon(ApplicationIcon());
   KeepStockDialogStateInMemory();
   CreateControls();
+  setFixedSize(kClientWidth, grpOptions->geometry().bottom() + 1 + 8);
+  // Centred on the whole screen; Qt's own placement of dialogs guesses a
+  // frame where there may be none.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
   connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
   FormCreate();
 }
@@ -156,6 +157,9 @@ void TfrmConfig::CreateControls() {
                                      btnOK, btnCancel};
   for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
 
+  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 24);
+  chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
+
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
   connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
   connect(chkBackColorEnable, &QCheckBox::toggled, this, &TfrmConfig::chkBackColorEnableClick);
@@ -164,6 +168,15 @@ void TfrmConfig::CreateControls() {
   connect(btnOK, &QPushButton::clicked, this, &TfrmConfig::btnOKClick);
   connect(btnCancel, &QPushButton::clicked, this, &TfrmConfig::btnCancelClick);
   edtIllustFolder->setFocus();
+}
+
+QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
+  const QList<QCheckBox*> rows = grpOptions->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
+  QWidget* last = rows.isEmpty() ? static_cast<QWidget*>(btnCancel) : rows.back();
+  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, 20 + int(rows.size()) * kOptionRow, 393);
+  grpOptions->resize(grpOptions->width(), 20 + int(rows.size() + 1) * kOptionRow);
+  setTabOrder(last, box);
+  return box;
 }
 
 void TfrmConfig::FormCreate() {
@@ -191,6 +204,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   chkBackColorEnableClick();
   lblColor->SetColor(s.bgColor);
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
+  chkAutoRotate->setChecked(s.autoRotate);
 }
 
 TSettings TfrmConfig::SettingsFromControls() const {
@@ -204,6 +218,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.bgColorEnable = chkBackColorEnable->isChecked();
   s.bgColor = lblColor->Color();
   s.drawMode = RadioGroup->ItemIndex();
+  s.autoRotate = chkAutoRotate->isChecked();
   return s;
 }
 

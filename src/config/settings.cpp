@@ -1,6 +1,7 @@
 #include "config/settings.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "platform/file_util.h"
 #include "platform/ini_file.h"
@@ -23,8 +24,9 @@ constexpr Key kKeys[] = {
     {"BGIllust", "Extend", Kind::kBool},       {"Filename", "PutFilename", Kind::kBool},
     {"Filename", "PutFullPath", Kind::kBool},  {"Filename", "PutExtention", Kind::kBool},
     {"BGColor", "Enable", Kind::kBool},        {"BGColor", "Color", Kind::kInt},
-    {"Settings", "DrawMode", Kind::kInt},
+    {"Settings", "DrawMode", Kind::kInt},      {"Settings", "AutoRotate", Kind::kBool},
 };
+constexpr int kKeyCount = int(std::size(kKeys));
 
 // The fields of the record, in the same order.
 struct Field {
@@ -32,7 +34,7 @@ struct Field {
   int32_t* integer = nullptr;
   bool* flag = nullptr;
 };
-void Fields(TSettings& s, Field out[9]) {
+void Fields(TSettings& s, Field out[kKeyCount]) {
   out[0].text = &s.folder;
   out[1].integer = &s.changeSec;
   out[2].flag = &s.extend;
@@ -42,6 +44,7 @@ void Fields(TSettings& s, Field out[9]) {
   out[6].flag = &s.bgColorEnable;
   out[7].integer = &s.bgColor;
   out[8].integer = &s.drawMode;
+  out[9].flag = &s.autoRotate;
 }
 
 class AtomicWriter : public ISettingsFileWriter {
@@ -93,9 +96,9 @@ TSettings ReadSettings(const std::string& ini_path, const std::string& default_f
   TIniFile ini = TIniFile::Load(ini_path);
   TSettings s;
   s.folder = default_folder;
-  Field fields[9];
+  Field fields[kKeyCount];
   Fields(s, fields);
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
     const Key& k = kKeys[i];
     switch (k.kind) {
       case Kind::kText:
@@ -116,9 +119,9 @@ TSettings ReadSettings(const std::string& ini_path, const std::string& default_f
 void WriteSettings(const std::string& ini_path, const TSettings& values, ISettingsFileWriter* writer) {
   TIniFile ini = TIniFile::Load(ini_path);
   TSettings copy = values;
-  Field fields[9];
+  Field fields[kKeyCount];
   Fields(copy, fields);
-  for (int i = 0; i < 9; ++i) {
+  for (int i = 0; i < kKeyCount; ++i) {
     const Key& k = kKeys[i];
     std::string text = k.kind == Kind::kText  ? *fields[i].text
                        : k.kind == Kind::kInt ? std::to_string(*fields[i].integer)

@@ -1,4 +1,4 @@
-// The settings store: nine values in an INI file beside the program. Both the
+// The settings store: the values in an INI file beside the program. Both the
 // display and the dialog read it; only the dialog's OK writes it.
 #pragma once
 
@@ -20,6 +20,7 @@ struct TSettings {
   bool bgColorEnable = false;    // BGColor/Enable
   TColor bgColor = 0;            // BGColor/Color
   int32_t drawMode = 0;          // Settings/DrawMode
+  bool autoRotate = true;        // Settings/AutoRotate: turn photos upright by their EXIF orientation
 };
 
 // The settings file of the running program (its path with ".ini").
@@ -33,7 +34,7 @@ std::string DefaultFolder();
 // gives def.
 int32_t StrToIntDef(const std::string& text, int32_t def);
 
-// Reads the nine values in their order; missing or unreadable values give the
+// Reads the values in their order; missing or unreadable values give the
 // defaults (the folder's default is default_folder). Never fails.
 TSettings ReadSettings(const std::string& ini_path, const std::string& default_folder);
 
@@ -50,7 +51,7 @@ class ESettingsWriteError : public Exception {
   using Exception::Exception;
 };
 
-// Writes all nine keys in their order into the file's content (other content
+// Writes all the keys in their order into the file's content (other content
 // kept, missing sections and keys appended) and replaces the file once. On
 // failure raises ESettingsWriteError "%s に書き込めません" with the full path,
 // and the file keeps its old content.

@@ -22,7 +22,12 @@ TImage::TImage(QWidget* parent) : QWidget(parent) {
 
 void TImage::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  const QRect area = event->rect();
+  // The picture is in device pixels: draw it 1:1 in the window's own pixels,
+  // whatever the scale.
+  const qreal dpr = devicePixelRatioF();
+  painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
+  const QRect area = dpr == 1 ? event->rect()
+                              : QRectF(event->rect().topLeft() * dpr, event->rect().size() * dpr).toAlignedRect();
   QRect drawn;
   if (!picture_.Empty()) {
     QImage view = QImageView(picture_, Rect(area.left(), area.top(), area.right() + 1, area.bottom() + 1));

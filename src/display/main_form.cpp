@@ -27,6 +27,37 @@ constexpr int kTimerIntervalMs = 100;
 
 TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
     : QWidget(parent), services_(std::move(services)), composeCanvas_(bmpCompose), displayCanvas_(bmpDisplay) {
+  Setup();
+  FormCreate();
+}
+
+TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
+    : QWidget(nullptr), composeCanvas_(bmpCompose), displayCanvas_(bmpDisplay), monitor_(monitor), extra_(true) {
+  // The first form's own clock and generator go with it; borrowed ones stay.
+  if (!first.own_clock_) services_.clock = first.services_.clock;
+  if (!first.own_random_) services_.random = first.services_.random;
+  services_.cursorPos = first.services_.cursorPos;
+  Setup();
+  inTimer = false;
+  lastFileName.clear();
+  illustFolder = first.illustFolder;
+  changeSec = first.changeSec;
+  extend = first.extend;
+  putFilename = first.putFilename;
+  putFullPath = first.putFullPath;
+  putExtention = first.putExtention;
+  bgColorEnable = first.bgColorEnable;
+  bgColor = first.bgColor;
+  drawMode = first.drawMode;
+  autoRotate = first.autoRotate;
+  TakeBackground();
+  pictures = first.pictures;
+  nextIndex = 0;
+  secondCounter = 0;
+  ShufflePictures(pictures, *services_.random);
+}
+
+void TfrmMain::Setup() {
   setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool);
   setWindowTitle(QString::fromUtf8("スクリーンセーバー"));
   QFont font(QString::fromUtf8(kDefaultFontName));
@@ -57,8 +88,7 @@ TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
     services_.random = own_random_.get();
   }
   if (!services_.cursorPos) services_.cursorPos = [] { return QCursor::pos(); };
-
-  FormCreate();
+  preparer_ = std::make_unique<TPicturePreparer>(!services_.prepareOnTick);
 }
 
 TfrmMain::~TfrmMain() { FormDestroy(); }
@@ -77,22 +107,10 @@ void TfrmMain::FormCreate() {
   bgColorEnable = s.bgColorEnable;
   bgColor = s.bgColor;
   drawMode = s.drawMode;
+  autoRotate = s.autoRotate;
 
   // The snapshot is taken before any window of ours shows, the splash included.
-  const TSize size = Screen().Size();
-  if (bgColorEnable) {
-    bmpBackground.Allocate(size.Width, size.Height, pf32bit, false);
-    TCanvas canvas(bmpBackground);
-    canvas.BrushColor = bgColor;
-    canvas.FillRect(Rect(0, 0, size.Width, size.Height));
-  } else {
-    Screen().Snapshot(bmpBackground);
-    if (bmpBackground.PixelFormat() != pf32bit) bmpBackground.SetPixelFormat(pf32bit);
-    bmpBackground.SetSize(size.Width, size.Height);
-  }
-  bmpCompose = bmpBackground;
-  bmpDisplay = bmpBackground;
-  ++composeVersion_;
+  TakeBackground();
 
   pictures.clear();
   nextIndex = 0;
@@ -108,9 +126,30 @@ void TfrmMain::FormCreate() {
   frmSplash->deleteLater();
 }
 
+// The background of the form's monitor, in its device pixels.
+void TfrmMain::TakeBackground() {
+  const TSize size = Screen().MonitorSize(monitor_);
+  if (bgColorEnable) {
+    bmpBackground.Allocate(size.Width, size.Height, pf32bit, false);
+    TCanvas canvas(bmpBackground);
+    canvas.BrushColor = bgColor;
+    canvas.FillRect(Rect(0, 0, size.Width, size.Height));
+  } else {
+    Screen().MonitorSnapshot(monitor_, bmpBackground);
+    if (bmpBackground.PixelFormat() != pf32bit) bmpBackground.SetPixelFormat(pf32bit);
+    bmpBackground.SetSize(size.Width, size.Height);
+  }
+  bmpCompose = bmpBackground;
+  bmpDisplay = bmpBackground;
+  sharedBackground_ = std::make_shared<const TBitmap>(bmpBackground);
+  ++composeVersion_;
+}
+
 void TfrmMain::ShowFullScreen() {
-  TSize size = Screen().Size();
-  setGeometry(0, 0, size.Width, size.Height);
+  // On its own X screen where the monitor is one; then its whole area.
+  setScreen(MonitorScreen(monitor_));
+  const TRect g = Screen().MonitorGeometry(monitor_);
+  setGeometry(g.Left, g.Top, g.Width(), g.Height());
   showFullScreen();
 }
 
@@ -123,9 +162,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 
 void TfrmMain::FormShow() {
   if (!isPreview) {
-    SetScreenSaverRunning(true);
-    const TSize size = Screen().Size();
-    setGeometry(0, 0, size.Width, size.Height);
+    if (!extra_) SetScreenSaverRunning(true);
+    const TRect g = Screen().MonitorGeometry(monitor_);
+    setGeometry(g.Left, g.Top, g.Width(), g.Height());
     if (!(windowState() & Qt::WindowFullScreen)) setWindowState(windowState() | Qt::WindowFullScreen);
     imgMain->Picture() = bmpBackground;
     presentedVersion_ = -1;
@@ -139,7 +178,9 @@ void TfrmMain::FormShow() {
   startCursorPos = services_.cursorPos();
   secondStart = services_.clock->Now();
   secondCounter = 0;
+  waitingForPicture_ = false;
   tmrMain->start();
+  RequestNextPicture();
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
@@ -149,14 +190,20 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 void TfrmMain::FormResize() {
   imgMain->setGeometry(0, 0, width(), height());
-  imgMain->Picture().SetSize(imgMain->width(), imgMain->height());
+  // Frames are composed and shown in device pixels, 1:1 at any scale.
+  const TSize device = DevicePixelSize(imgMain);
+  imgMain->Picture().SetSize(device.Width, device.Height);
   if (isPreview) {
     const TSize size = Screen().Size();
     bmpDisplay.SetSize(size.Width, size.Height);
   } else {
-    bmpDisplay.SetSize(imgMain->width(), imgMain->height());
+    bmpDisplay.SetSize(device.Width, device.Height);
   }
+  const double scale = TextScale(this);
+  composeCanvas_.TextScale = displayCanvas_.TextScale = imgMainCanvas_->TextScale = scale;
   presentedVersion_ = -1;
+  // Pictures are fitted to the reference area: a new size, a new request.
+  if (tmrMain->isActive()) RequestNextPicture();
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -182,20 +229,24 @@ void TfrmMain::imgMainMouseUp(int, int) {
 
 void TfrmMain::imgMainMouseMove(int x, int y) {
   // The move the system reports when the window appears under a resting
-  // cursor is at the starting position itself and does not count.
-  if (!isPreview && (x != startCursorPos.x() || y != startCursorPos.y())) close();
+  // cursor is at the starting position itself and does not count. Compared
+  // on the desktop: a monitor's form need not start at the desktop's origin.
+  if (isPreview) return;
+  const QPoint p = imgMain->mapToGlobal(QPoint(x, y));
+  if (p.x() != startCursorPos.x() || p.y() != startCursorPos.y()) close();
 }
 
 void TfrmMain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   tmrMain->stop();
+  preparer_.reset();  // stops a decode in progress and joins the worker
   pictures.clear();
   pictures.shrink_to_fit();
   bmpDisplay.Clear();
   bmpBackground.Clear();
   bmpCompose.Clear();
-  if (!isPreview) {
+  if (!isPreview && !extra_) {
     ReleaseInput(this, imgMain);
     SetScreenSaverRunning(false);
   }

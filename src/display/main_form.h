@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "platform/bitmap.h"
 #include "platform/clock.h"
@@ -29,6 +30,9 @@ struct TDisplayServices {
   IClock* clock = nullptr;            // the millisecond clock when null
   IRandom* random = nullptr;          // a generator seeded from the time of day when null
   std::function<QPoint()> cursorPos;  // QCursor::pos() when empty
+  // Prepare each picture inside the tick that shows it instead of on a
+  // worker thread ahead of time (tests of the tick's logic).
+  bool prepareOnTick = false;
 };
 
 // Phases of the last picture change, in nanoseconds (for the benchmark).
@@ -38,6 +42,8 @@ struct TChangeTimings {
   int64_t scale = 0;  // the fitted draw onto the composition
   int64_t caption = 0;
   bool changed = false;  // a picture was drawn at that tick
+  int64_t preparedCpu = 0;  // processor time of the preparation, on its thread
+  int scaleShift = 0;       // a JPEG decoded at 1 / 2^scaleShift
 };
 
 class TfrmMain : public QWidget {
@@ -45,13 +51,19 @@ class TfrmMain : public QWidget {
  public:
   // Creating the form runs FormCreate.
   explicit TfrmMain(QWidget* parent = nullptr, TDisplayServices services = {});
+  // A form for another monitor of the full-screen show: first's settings and
+  // pictures (in an order of its own), a background of its own monitor, no
+  // second folder scan. It leaves the running mark and the input grab to first.
+  TfrmMain(const TfrmMain& first, int monitor);
   ~TfrmMain() override;
 
   // False in full-screen mode, true in preview mode; set right after creation.
   bool isPreview = false;
 
-  // Shows the form covering the screen (full-screen mode).
+  // Shows the form covering its monitor (full-screen mode).
   void ShowFullScreen();
+  // The monitor the form covers in full-screen mode (0: the primary).
+  int Monitor() const { return monitor_; }
   // Shows the form inside a host window that it has been embedded in.
   void ShowInHost();
 
@@ -65,6 +77,7 @@ class TfrmMain : public QWidget {
   bool bgColorEnable = false;
   TColor bgColor = 0;
   int32_t drawMode = 0;
+  bool autoRotate = true;
 
   // Screen-size bitmaps: the background, the composition of the current
   // picture and caption on it, and the reference area / buffered frame.
@@ -81,10 +94,13 @@ class TfrmMain : public QWidget {
   QPoint startCursorPos;
 
   TImage* imgMain;
-  TPicture img2loadIllust;  // the picture of the last load
+  TPicture img2loadIllust;  // unused: the preparer loads into a container of its own
   QTimer* tmrMain;
 
   TChangeTimings lastChange;
+  // Where the next picture is made ready.
+  TPicturePreparer& Preparer() { return *preparer_; }
+  TPrepareRequest RequestFor(const std::string& name) const;
 
   // The handlers.
   void FormCreate();
@@ -104,11 +120,13 @@ class TfrmMain : public QWidget {
 
  private:
   void ChangePicture();
-  bool DrawPicture(const std::string& name);
+  void RequestNextPicture();
   void DrawCaption(const std::string& name);
   void Present();
   void DrawErrorText(TGuiCanvas& canvas);
   void KeepInCharge();
+  void Setup();
+  void TakeBackground();
 
   TDisplayServices services_;
   std::unique_ptr<IClock> own_clock_;
@@ -121,6 +139,13 @@ class TfrmMain : public QWidget {
   // with nothing new leaves the control's frame as it is.
   int64_t composeVersion_ = 0;
   int64_t presentedVersion_ = -1;
+  int monitor_ = 0;
+  bool extra_ = false;  // a form for a monitor other than the first form's
+  // The background as the preparer copies it, and the preparer (destroyed
+  // first: it joins its worker).
+  std::shared_ptr<const TBitmap> sharedBackground_;
+  bool waitingForPicture_ = false;  // the change is due, its picture not ready
+  std::unique_ptr<TPicturePreparer> preparer_;
   bool inputGrabbed_ = false;
   bool destroyed_ = false;
 };

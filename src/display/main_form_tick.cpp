@@ -3,6 +3,7 @@
 // the frame to the control.
 #include <QWidget>
 #include <chrono>
+#include <optional>
 
 #include "display/caption.h"
 #include "display/fit_picture.h"
@@ -51,7 +52,8 @@ void TfrmMain::tmrMainTimer() {
   const uint32_t now = services_.clock->Now();
   if (SecondElapsed(secondStart, now)) {
     secondStart = now;
-    secondCounter = NextSecondCounter(secondCounter, changeSec);
+    // A change waiting for its picture stays due.
+    if (!waitingForPicture_) secondCounter = NextSecondCounter(secondCounter, changeSec);
   }
   KeepInCharge();
 }
@@ -63,11 +65,29 @@ void TfrmMain::ChangePicture() {
   // The same file again (last of one pass, first of the next): the picture
   // on screen stays for another period.
   if (name != lastFileName) {
+    std::optional<TPreparedPicture> prepared;
+    if (preparer_) prepared = preparer_->Take(RequestFor(name));
+    if (!prepared) {
+      // Still being prepared: what is on screen stays, and each tick asks
+      // again without waiting, so input is never kept waiting by a decode.
+      secondCounter = 0;
+      waitingForPicture_ = true;
+      return;
+    }
+    waitingForPicture_ = false;
     try {
-      bmpCompose = bmpBackground;
-      ++composeVersion_;
       lastFileName = name;
-      if (!DrawPicture(name)) secondCounter = 0;
+      ++composeVersion_;
+      if (prepared->ok) {
+        bmpCompose = std::move(prepared->frame);
+        const auto t0 = SteadyClock::now();
+        if (putFilename) DrawCaption(name);
+        lastChange = {prepared->load, prepared->convert, prepared->scale, Ns(t0, SteadyClock::now()), true,
+                      prepared->cpu, prepared->scaleShift};
+      } else {
+        bmpCompose = bmpBackground;
+        secondCounter = 0;
+      }
     } catch (...) {
       // A failure while drawing counts like a failed load: the bare
       // background for one tick, then the next entry. (A message box here
@@ -84,39 +104,29 @@ void TfrmMain::ChangePicture() {
     ShufflePictures(pictures, *services_.random);
     nextIndex = 0;
   }
+  RequestNextPicture();
 }
 
-bool TfrmMain::DrawPicture(const std::string& name) {
-  TBitmap P;
-  const auto t0 = SteadyClock::now();
-  auto t1 = t0;
-  try {
-    img2loadIllust.LoadFromFile(name);
-    t1 = SteadyClock::now();
-    TGraphic* graphic = img2loadIllust.Graphic();
-    if (!graphic) return false;
-    // Lazy decoders (JPEG, GIF frames) decode here and fail here.
-    graphic->AssignTo(P);
-  } catch (...) {
-    return false;
-  }
-  const auto t2 = SteadyClock::now();
-  if (P.Empty()) return false;
+TPrepareRequest TfrmMain::RequestFor(const std::string& name) const {
+  TPrepareRequest r;
+  r.name = name;
+  r.frameWidth = bmpDisplay.Width();
+  r.frameHeight = bmpDisplay.Height();
+  r.extend = extend;
+  r.autoRotate = autoRotate;
+  r.background = sharedBackground_;
+  return r;
+}
 
-  const int Wd = bmpDisplay.Width(), Hd = bmpDisplay.Height();
-  const TFitResult fit = FitPicture(P.Width(), P.Height(), Wd, Hd, extend);
-  if (fit.scaled) {
-    // Halftone quality; every pixel is copied, transparency is not looked at.
-    HalftoneStretch(bmpCompose, Bounds((Wd - fit.dw) / 2, (Hd - fit.dh) / 2, fit.dw, fit.dh), P);
-  } else {
-    // As a canvas draws a bitmap: a transparent bitmap leaves its colour out.
-    composeCanvas_.Draw((Wd - P.Width()) / 2, (Hd - P.Height()) / 2, P);
+void TfrmMain::RequestNextPicture() {
+  if (!preparer_ || pictures.empty()) return;
+  size_t i = nextIndex < 0 || size_t(nextIndex) >= pictures.size() ? 0 : size_t(nextIndex);
+  // An entry equal to the picture on screen is passed over by the tick.
+  if (pictures[i] == lastFileName) {
+    if (i + 1 >= pictures.size()) return;
+    ++i;
   }
-  const auto t3 = SteadyClock::now();
-  if (putFilename) DrawCaption(name);
-  const auto t4 = SteadyClock::now();
-  lastChange = {Ns(t0, t1), Ns(t1, t2), Ns(t2, t3), Ns(t3, t4), true};
-  return true;
+  preparer_->Request(RequestFor(pictures[i]));
 }
 
 void TfrmMain::DrawCaption(const std::string& name) {
@@ -124,8 +134,8 @@ void TfrmMain::DrawCaption(const std::string& name) {
   // "A" is measured in the font the surface has now: its default font before
   // the first caption, the caption's font after it. Intended; keep it.
   const int wA = composeCanvas_.TextWidth("A");
-  const int y = bmpCompose.Height() - 16 - wA;
-  DrawOutlinedText(composeCanvas_, text, kCaptionLeft, y, kCaptionSize, clWhite);
+  const int y = bmpCompose.Height() - ScaledPixels(composeCanvas_, 16) - wA;
+  DrawOutlinedText(composeCanvas_, text, ScaledPixels(composeCanvas_, kCaptionLeft), y, kCaptionSize, clWhite);
 }
 
 void TfrmMain::Present() {
@@ -145,7 +155,8 @@ void TfrmMain::Present() {
     // Plain stretching of the screen-size frame into the host's window.
     TCanvas canvas(imgMain->Picture());
     canvas.CopyMode = cmSrcCopy;
-    canvas.CopyRect(Rect(0, 0, imgMain->width(), imgMain->height()), bmpDisplay,
+    TBitmap& shown = imgMain->Picture();
+    canvas.CopyRect(Rect(0, 0, shown.Width(), shown.Height()), bmpDisplay,
                     Rect(0, 0, bmpDisplay.Width(), bmpDisplay.Height()));
     imgMain->repaint();
   } else if (drawMode == 1) {
@@ -159,10 +170,11 @@ void TfrmMain::Present() {
 
 void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {
   const int H = bmpDisplay.Height();
-  const int W = imgMain->width();
-  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", H / 2 - 56, 24, kYellow, W);
-  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", H / 2 - 20, 16, kCyan, W);
-  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", H / 2 + 4, 12, kCyan, W);
+  const int W = DevicePixelSize(imgMain).Width;
+  auto at = [&](int offset) { return H / 2 + ScaledPixels(canvas, offset); };
+  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", at(-56), 24, kYellow, W);
+  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", at(-20), 16, kCyan, W);
+  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", at(4), 12, kCyan, W);
 }
 
 void TfrmMain::KeepInCharge() {
@@ -170,7 +182,8 @@ void TfrmMain::KeepInCharge() {
   // No window manager may keep a stay-on-top window on top: raise it
   // ourselves, at every tick, so that nothing covers the slideshow for long.
   RaiseWindow(this);
-  if (!inputGrabbed_) inputGrabbed_ = GrabInput(this, imgMain);
+  // One grab per program: the first form's, which takes every monitor's input.
+  if (!inputGrabbed_ && !extra_) inputGrabbed_ = GrabInput(this, imgMain);
 }
 
 }  // namespace orv

@@ -1,6 +1,12 @@
 #include "display/outlined_text.h"
 
+#include <cmath>
+
 namespace orv {
+
+int ScaledPixels(const TGuiCanvas& canvas, int pixels) {
+  return canvas.TextScale == 1.0 ? pixels : int(std::lround(pixels * canvas.TextScale));
+}
 
 namespace {
 void SetTextStyle(TGuiCanvas& canvas, int size) {
@@ -13,10 +19,12 @@ void SetTextStyle(TGuiCanvas& canvas, int size) {
 void DrawOutlinedText(TGuiCanvas& canvas, const std::string& text, int x, int y, int size, TColor colour) {
   SetTextStyle(canvas, size);
   canvas.Font.Color = clBlack;
-  canvas.TextOut(x, y - 1, text);
-  canvas.TextOut(x - 2, y, text);
-  canvas.TextOut(x + 2, y, text);
-  canvas.TextOut(x, y + 1, text);
+  // The outline grows with the text, so that it reads as at 96 dpi.
+  const int dx = ScaledPixels(canvas, 2), dy = ScaledPixels(canvas, 1);
+  canvas.TextOut(x, y - dy, text);
+  canvas.TextOut(x - dx, y, text);
+  canvas.TextOut(x + dx, y, text);
+  canvas.TextOut(x, y + dy, text);
   canvas.Font.Color = colour;
   canvas.TextOut(x, y, text);
   canvas.BrushStyle = bsSolid;

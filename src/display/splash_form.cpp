@@ -24,8 +24,9 @@ TfrmSplash::TfrmSplash(QWidget* parent) : QWidget(parent) {
   font.setPixelSize(12);
   setFont(font);
   setFixedSize(kClientWidth, kClientHeight);
-  TSize screen = Screen().Size();
-  move((screen.Width - kClientWidth) / 2, (screen.Height - kClientHeight) / 2);
+  // Centred on the primary monitor, wherever it is on the desktop.
+  const TRect screen = Screen().MonitorGeometry(0);
+  move(screen.Left + (screen.Width() - kClientWidth) / 2, screen.Top + (screen.Height() - kClientHeight) / 2);
 
   Panel1 = new QFrame(this);
   Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);

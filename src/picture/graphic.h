@@ -50,6 +50,10 @@ class TGraphic {
   // Takes the picture of another graphic; refused unless the class knows how.
   virtual void Assign(const TGraphic& source);
 
+  // The EXIF orientation the file records (1 to 8, see exif_orientation.h);
+  // 1 for formats and files without one.
+  virtual int Orientation() const { return 1; }
+
   bool Transparent() const { return transparent_; }
   virtual void SetTransparent(bool value);
   bool PaletteModified() const { return palette_modified_; }

@@ -13,6 +13,8 @@
 
 #include <jerror.h>
 
+#include "picture/exif_orientation.h"
+
 namespace orv {
 
 EJPEG::EJPEG(int code) : EInvalidGraphic(FormatMessage("JPEG エラー #%d", code)), code_(code) {}
@@ -86,7 +88,15 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 void EmitMessage(j_common_ptr, int) {}
 void OutputMessage(j_common_ptr) {}
 
+struct ProgressMonitor {
+  jpeg_progress_mgr pub;
+  const std::atomic<bool>* cancel;
+};
+
+// Called by libjpeg for every row (and every input row of a multi-scan file).
 void LimitScans(j_common_ptr cinfo) {
+  const auto* monitor = reinterpret_cast<const ProgressMonitor*>(cinfo->progress);
+  if (monitor->cancel && monitor->cancel->load(std::memory_order_relaxed)) ERREXIT(cinfo, JERR_NOTIMPL);
   if (cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
     ERREXIT(cinfo, JERR_BAD_PROGRESSION);
 }
@@ -109,7 +119,7 @@ class Decompressor {
     src_.pub.term_source = TermSource;
     src_.data = data;
     src_.size = size;
-    progress_.progress_monitor = LimitScans;
+    progress_.pub.progress_monitor = LimitScans;
   }
   ~Decompressor() { jpeg_destroy_decompress(&cinfo_); }
   Decompressor(const Decompressor&) = delete;
@@ -124,21 +134,24 @@ class Decompressor {
     body();
   }
 
-  // Creates the decompressor and reads the header; call inside Run.
-  void Start() {
+  // Creates the decompressor and reads the header; call inside Run. With
+  // keep_app1, libjpeg keeps the APP1 segments (EXIF) for the caller.
+  void Start(bool keep_app1 = false) {
     jpeg_create_decompress(&cinfo_);
     cinfo_.src = &src_.pub;
-    cinfo_.progress = &progress_;
+    cinfo_.progress = &progress_.pub;
+    if (keep_app1) jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo_, TRUE);
   }
 
   j_decompress_ptr cinfo() { return &cinfo_; }
+  void SetCancel(const std::atomic<bool>* cancel) { progress_.cancel = cancel; }
 
  private:
   jpeg_decompress_struct cinfo_;
   ErrorManager err_;
   MemorySource src_;
-  jpeg_progress_mgr progress_{};
+  ProgressMonitor progress_{};
 };
 
 void Configure(j_decompress_ptr c, const JpegDecodeSettings& s) {
@@ -232,12 +245,18 @@ JpegHeader ReadJpegHeader(const uint8_t* data, size_t size) {
   Decompressor d(data, size);
   JpegHeader h;
   d.Run([&] {
-    d.Start();
+    d.Start(true);
     j_decompress_ptr c = d.cinfo();
     h.width = int(c->image_width);
     h.height = int(c->image_height);
     h.grayscale = c->jpeg_color_space == JCS_GRAYSCALE;
     h.progressive = jpeg_has_multiple_scans(c) != FALSE;
+    for (jpeg_saved_marker_ptr m = c->marker_list; m; m = m->next) {
+      if (m->marker == JPEG_APP0 + 1 && IsExifSegment(m->data, m->data_length)) {
+        h.orientation = ExifOrientation(m->data, m->data_length);
+        break;
+      }
+    }
   });
   return h;
 }
@@ -257,6 +276,7 @@ void JpegOutputSize(const uint8_t* data, size_t size, const JpegDecodeSettings& 
 
 void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeSettings& settings, TBitmap& bmp) {
   Decompressor d(data, size);
+  d.SetCancel(settings.cancel);
   j_decompress_ptr c = d.cinfo();
   std::vector<JSAMPLE> cmyk_row;  // sized before any row is read
   CmykToBgr cmyk{false};

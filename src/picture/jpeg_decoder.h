@@ -3,6 +3,7 @@
 // ever passes through libjpeg's frames.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
@@ -26,6 +27,7 @@ struct JpegHeader {
   int height = 0;
   bool grayscale = false;    // the file's colour space is grey
   bool progressive = false;  // the file has several scans
+  int orientation = 1;       // EXIF orientation of the first Exif APP1 segment
 };
 
 struct JpegDecodeSettings {
@@ -34,6 +36,9 @@ struct JpegDecodeSettings {
   bool grayscale = false;   // grey output
   bool eight_bit = false;   // colour reduction into an 8-bit palette bitmap
   bool best_speed = false;  // fast integer IDCT, one-pass ordered dither
+  // When set and it turns true, the decode stops at the next row with EJPEG
+  // (a picture nobody waits for any more).
+  const std::atomic<bool>* cancel = nullptr;
 };
 
 // Reads the header (an image is required). Raises EJPEG.

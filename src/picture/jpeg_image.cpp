@@ -66,6 +66,7 @@ void TJPEGImage::LoadFromStream(TStream& stream) {
     data_->Width = h.width;
     data_->Height = h.height;
     data_->Grayscale = h.grayscale;
+    data_->Orientation = h.orientation;
     progressive_encoding_ = h.progressive;
   }
   SetPaletteModified(true);
@@ -79,6 +80,7 @@ JpegDecodeSettings TJPEGImage::DecodeSettings() const {
   s.grayscale = grayscale_;
   s.eight_bit = pixel_format_ == jf8Bit;
   s.best_speed = performance_ == jpBestSpeed;
+  s.cancel = cancel_;
   return s;
 }
 

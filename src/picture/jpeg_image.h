@@ -38,6 +38,7 @@ struct TJPEGData {
   int Width = 0;
   int Height = 0;
   bool Grayscale = false;
+  int Orientation = 1;
 };
 
 extern const TGraphicClass kJPEGImageClass;
@@ -58,6 +59,7 @@ class TJPEGImage : public TGraphic {
   // Takes another JPEG picture (sharing its compressed data); other classes
   // are refused.
   void Assign(const TGraphic& source) override;
+  int Orientation() const override { return data_->Orientation; }
 
   // Decodes now unless already done. A decode that failed raises its error
   // again without decoding again.
@@ -77,6 +79,9 @@ class TJPEGImage : public TGraphic {
   void SetPixelFormat(TJPEGPixelFormat value);
   void SetPerformance(TJPEGPerformance value);
   void SetScale(TJPEGScale value);
+  // A flag that stops a decode in progress when it turns true (DIBNeeded
+  // then raises EJPEG); null for none.
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
 
  private:
   void SettingChanged();
@@ -97,6 +102,7 @@ class TJPEGImage : public TGraphic {
   TJPEGPerformance performance_;
   TJPEGScale scale_;
   mutable bool need_recalc_ = true;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // Registers "jpeg" and "jpg" with the file-type registry.

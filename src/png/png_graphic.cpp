@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "picture/exif_orientation.h"
 #include "picture/picture.h"
 #include "png/png_write_stream.h"
 
@@ -53,6 +54,7 @@ void TPNGGraphic::ReadPNG(TStream& stream, bool with_options) {
   reader.TimeStorage = &time_;
   reader.ChromaticityStorage = &chromaticity_;
   reader.GIFControlStorage = &gif_control_;
+  reader.ExifStorage = &exif_;
   mask_.Assign(TBitmap());
   reader.MaskBitmap = &mask_;
   // Our progress handler stands in for the bitmap's during the read.
@@ -71,6 +73,8 @@ void TPNGGraphic::ReadPNG(TStream& stream, bool with_options) {
   bit_depth_ = reader.BitDepth();
   grey_ = reader.IsGrey;
 }
+
+int TPNGGraphic::Orientation() const { return ExifOrientation(exif_.data(), exif_.size()); }
 
 void TPNGGraphic::LoadFromStream(TStream& stream) {
   ReadPNG(stream, true);
@@ -178,6 +182,7 @@ void TPNGGraphic::Assign(const TGraphic& source) {
       write_time_ = png->write_time_;
       time_ = png->time_;
       chromaticity_ = png->chromaticity_;
+      exif_ = png->exif_;
     }
   } else {
     const_cast<TGraphic&>(source).AssignTo(bitmap_);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "picture/graphic.h"
 #include "png/png_read_stream.h"
@@ -28,6 +29,7 @@ class TPNGGraphic : public TGraphic {
   void AssignTo(TBitmap& dest) override { dest.Assign(bitmap_); }
   void Assign(const TGraphic& source) override;
   void SetTransparent(bool value) override;
+  int Orientation() const override;
 
   // The picture's stored form in form files: a plain PNG stream.
   void ReadData(TStream& stream);
@@ -56,6 +58,7 @@ class TPNGGraphic : public TGraphic {
   const TPNGTime& Time() const { return time_; }
   const TPNGChromaticity& Chromaticity() const { return chromaticity_; }
   const TPNGGIFControl& GIFControl() const { return gif_control_; }
+  const std::vector<uint8_t>& Exif() const { return exif_; }
 
   // Settings used when saving.
   int IDATSize() const { return idat_size_; }
@@ -107,6 +110,7 @@ class TPNGGraphic : public TGraphic {
   TPNGTime time_;
   TPNGChromaticity chromaticity_{};
   TPNGGIFControl gif_control_{};
+  std::vector<uint8_t> exif_;
   bool synchronizing_ = false;
 };
 

@@ -14,7 +14,8 @@ constexpr uint32_t kIHDR = ChunkType("IHDR"), kPLTE = ChunkType("PLTE"), kIDAT =
                    kIEND = ChunkType("IEND"), ktRNS = ChunkType("tRNS"), kbKGD = ChunkType("bKGD"),
                    kgAMA = ChunkType("gAMA"), ksBIT = ChunkType("sBIT"), kpHYs = ChunkType("pHYs"),
                    ktIME = ChunkType("tIME"), kcHRM = ChunkType("cHRM"), kgIFg = ChunkType("gIFg"),
-                   ktEXt = ChunkType("tEXt"), ktpNG = ChunkType("tpNG"), kORV3 = ChunkType("ORV3");
+                   ktEXt = ChunkType("tEXt"), ktpNG = ChunkType("tpNG"), kORV3 = ChunkType("ORV3"),
+                   keXIf = ChunkType("eXIf");
 
 }  // namespace
 
@@ -41,6 +42,7 @@ void TPNGReadStream::ReadGraphic() {
   if (TimeStorage) *TimeStorage = TPNGTime{};
   if (GIFControlStorage) GIFControlStorage->fill(0);
   if (ChromaticityStorage) ChromaticityStorage->fill(0);
+  if (ExifStorage) ExifStorage->clear();
   bit_depth_ = ihdr_depth_ = 0;
   width_ = height_ = 0;
   ChunkFlags = 0;
@@ -142,6 +144,9 @@ void TPNGReadStream::ChunkLoop() {
         }
         break;
       case ktEXt: ReadtEXt(); break;
+      case keXIf:
+        if (ExifStorage && ExifStorage->empty()) ReadeXIf(); else stored = false;
+        break;
       case ktpNG:
         if (ihdr && !(ChunkFlags & cftpNG) && !done) ReadtpNG(); else stored = false;
         break;
@@ -268,6 +273,15 @@ void TPNGReadStream::ReadtEXt() {
   if (!comment_.empty()) comment_ += "\r\n";
   comment_.append(zero + 1, text.end());
   comment_ += "\r\n";
+}
+
+void TPNGReadStream::ReadeXIf() {
+  // Kept whole for the caller, so bounded by what remains, as tEXt is.
+  if (ChunkRemaining <= 0 || ChunkRemaining > DataSize() - Consumed()) return;
+  ExifStorage->resize(size_t(ChunkRemaining));
+  ReadBytes(ExifStorage->data(), ChunkRemaining);
+  ChunkRemaining = 0;
+  if (StopFlag || EndFlag) ExifStorage->clear();
 }
 
 void TPNGReadStream::ReadtpNG() {

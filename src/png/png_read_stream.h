@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "png/byte_stream.h"
 #include "png/png_error.h"
@@ -44,6 +45,7 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   TPNGTime* TimeStorage = nullptr;
   TPNGChromaticity* ChromaticityStorage = nullptr;
   TPNGGIFControl* GIFControlStorage = nullptr;
+  std::vector<uint8_t>* ExifStorage = nullptr;  // the first eXIf chunk's bytes
 
   // What the read found.
   int64_t ChunkRemaining = 0;
@@ -72,6 +74,7 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   void ReadbKGD();
   void ReadtEXt();
   void ReadtpNG();
+  void ReadeXIf();
   int32_t SampleColor(int bits, uint16_t grey_or_red, uint16_t green, uint16_t blue) const;
   int32_t GreyColor(uint16_t sample) const;
   uint32_t TakeLong();

@@ -89,11 +89,11 @@ TEST_F(DialogDropTest, OnlyTheFirstOfSeveralItemsCounts) {
 TEST_F(DialogDropTest, DropOutsideTheClientAreaChangesNothing) {
   Open();
   const std::string before = Field();
-  for (QPointF at : {QPointF(100, -12), QPointF(-3, 50), QPointF(444, 10), QPointF(10, 542)}) {
+  for (QPointF at : {QPointF(100, -12), QPointF(-3, 50), QPointF(444, 10), QPointF(10, 594)}) {
     Drop({FileUrl(dir_ / "two")}, at);
     EXPECT_EQ(Field(), before) << at.x() << "," << at.y();
   }
-  Drop({FileUrl(dir_ / "two")}, QPointF(443, 541));  // the last pixel inside
+  Drop({FileUrl(dir_ / "two")}, QPointF(443, 593));  // the last pixel inside
   EXPECT_EQ(Field(), dir_ / "two");
 }
 

@@ -79,11 +79,13 @@ TEST_F(DialogSettingsTest, OkWritesAllNineKeysInOrderAndKeepsOtherContent) {
   Click("chkBackColorEnable");
   Get<TColorSwatch>("lblColor")->SetColor(0x123456);
   Click("RadioGroupItem1");
+  Click("chkAutoRotate");
   Click("btnOK");
   ASSERT_TRUE(Gone());
   EXPECT_EQ(ReadFile(IniPath()), "; kept\n[Other]\nA=1\n[BGIllust]\nFolder=" + dir_.path() +
                                      "\nChangeSec=10\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=1\n"
-                                     "PutExtention=1\n[BGColor]\nEnable=1\nColor=1193046\n[Settings]\nDrawMode=1\n");
+                                     "PutExtention=1\n[BGColor]\nEnable=1\nColor=1193046\n[Settings]\nDrawMode=1\n"
+                                     "AutoRotate=0\n");
   EXPECT_TRUE(messages_.empty());
 }
 

@@ -74,6 +74,8 @@ TEST_F(SettingsFile, ValuesAreReadWithTheirEncodings) {
       {"Color=16711680", "BGColor", [](const TSettings& s) { return s.bgColor == 0xFF0000; }},
       {"DrawMode=5", "Settings", [](const TSettings& s) { return s.drawMode == 5; }},
       {"drawmode=-3", "SETTINGS", [](const TSettings& s) { return s.drawMode == -3; }},
+      {"AutoRotate=0", "Settings", [](const TSettings& s) { return !s.autoRotate; }},
+      {"AutoRotate=no", "Settings", [](const TSettings& s) { return s.autoRotate; }},
   };
   for (const auto& c : cases) {
     test::WriteFile(ini_, std::string("[") + c.section + "]\n" + c.line + "\n");
@@ -103,10 +105,11 @@ TEST_F(SettingsFile, WritesAllNineKeysInOrderToAFreshFile) {
   s.bgColorEnable = true;
   s.bgColor = 0xFF0000;
   s.drawMode = -1;
+  s.autoRotate = false;
   WriteSettings(ini_, s);
   EXPECT_EQ(test::ReadFile(ini_),
             "[BGIllust]\nFolder=/写真\nChangeSec=60\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=0\n"
-            "PutExtention=1\n[BGColor]\nEnable=1\nColor=16711680\n[Settings]\nDrawMode=-1\n");
+            "PutExtention=1\n[BGColor]\nEnable=1\nColor=16711680\n[Settings]\nDrawMode=-1\nAutoRotate=0\n");
   TSettings back = ReadSettings(ini_, "");
   EXPECT_EQ(back.folder, "/写真");
   EXPECT_EQ(back.drawMode, -1);

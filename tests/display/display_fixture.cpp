@@ -147,6 +147,7 @@ std::unique_ptr<TfrmMain> DisplayTest::Create() {
   services.clock = &clock;
   services.random = &random;
   services.cursorPos = [this] { return cursor; };
+  services.prepareOnTick = prepareOnTick;
   return std::make_unique<TfrmMain>(nullptr, services);
 }
 

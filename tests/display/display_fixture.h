@@ -88,6 +88,9 @@ class DisplayTest : public ::testing::Test {
   ScriptedRandom random;
   FakeScreen screen;
   QPoint cursor{500, 400};
+  // The tick's logic is tested with each picture prepared inside its tick;
+  // tests of the worker thread turn this off.
+  bool prepareOnTick = true;
 };
 
 // Pixel helpers.

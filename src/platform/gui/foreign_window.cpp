@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <xcb/xcb.h>
 
+#include <cmath>
 #include <cstdlib>
 
 namespace orv {
@@ -49,8 +50,13 @@ bool EmbedInForeignWindow(QWidget* widget, unsigned long id) {
   widget->setAttribute(Qt::WA_NativeWindow);
   widget->winId();
   widget->windowHandle()->setParent(host);
-  widget->setGeometry(0, 0, w, h);
+  SizeToForeignWindow(widget, w, h);
   return true;
+}
+
+void SizeToForeignWindow(QWidget* widget, int width, int height) {
+  const qreal dpr = widget->devicePixelRatioF();
+  widget->setGeometry(0, 0, int(std::ceil(width / dpr)), int(std::ceil(height / dpr)));
 }
 
 class ForeignWindowWatcher::Filter : public QAbstractNativeEventFilter {

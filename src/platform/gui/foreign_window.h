@@ -13,6 +13,10 @@ bool ForeignWindowExists(unsigned long id);
 // the window does not exist (or the platform has no foreign windows).
 bool EmbedInForeignWindow(QWidget* widget, unsigned long id);
 
+// Sizes the widget to a host window of width x height device pixels: Qt's
+// sizes are logical, so at scale 2 the child would be twice the host's size.
+void SizeToForeignWindow(QWidget* widget, int width, int height);
+
 // Tells when a foreign window is destroyed or resized. Qt reports neither, so
 // the watcher listens to the X server (and polls as a fallback).
 class ForeignWindowWatcher : public QObject {

@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -16,9 +17,10 @@ const char* const kDefaultFontName = "ＭＳ Ｐゴシック";
 
 namespace {
 
-QFont ToQFont(const TFont& f) {
+QFont ToQFont(const TFont& f, double scale) {
   QFont font(QString::fromStdString(f.Name));
-  font.setPixelSize(std::max(1, (f.Size * 96 + 36) / 72));
+  const int pixels = (f.Size * 96 + 36) / 72;
+  font.setPixelSize(std::max(1, scale == 1.0 ? pixels : int(std::lround(f.Size * 96.0 / 72.0 * scale))));
   font.setBold(f.Bold);
   return font;
 }
@@ -63,7 +65,7 @@ void TGuiCanvas::HalftoneStretchDraw(const TRect& r, const TBitmap& src) { Halft
 void TGuiCanvas::TextOut(int x, int y, const std::string& text) {
   TBitmap& b = Bitmap();
   if (b.Empty() || text.empty()) return;
-  QFont font = ToQFont(Font);
+  QFont font = ToQFont(Font, TextScale);
   QFontMetrics fm(font);
   QString s = QString::fromUtf8(text.data(), qsizetype(text.size()));
   // Only the text's cell (with a margin for overhanging glyphs) is touched.
@@ -80,10 +82,10 @@ void TGuiCanvas::TextOut(int x, int y, const std::string& text) {
 }
 
 int TGuiCanvas::TextWidth(const std::string& text) const {
-  QFontMetrics fm(ToQFont(Font));
+  QFontMetrics fm(ToQFont(Font, TextScale));
   return fm.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
 }
 
-int TGuiCanvas::TextHeight(const std::string&) const { return QFontMetrics(ToQFont(Font)).height(); }
+int TGuiCanvas::TextHeight(const std::string&) const { return QFontMetrics(ToQFont(Font, TextScale)).height(); }
 
 }  // namespace orv

@@ -24,6 +24,8 @@ class TGuiCanvas : public TCanvas {
   explicit TGuiCanvas(TBitmap& bitmap) : TCanvas(bitmap) {}
 
   TFont Font;
+  // Device pixels per pixel at 96 dpi: text grows with the display's scale.
+  double TextScale = 1.0;
 
   // Text with its top-left corner at (x, y); a clear brush draws no background box.
   void TextOut(int x, int y, const std::string& text);

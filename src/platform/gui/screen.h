@@ -6,6 +6,9 @@
 
 #include "platform/bitmap.h"
 
+class QScreen;
+class QWidget;
+
 namespace orv {
 
 struct TSize {
@@ -22,7 +25,26 @@ class IScreen {
   // bits). Where the platform refuses (Wayland, the offscreen platform) the
   // bitmap is black.
   virtual void Snapshot(TBitmap& bmp) = 0;
+
+  // Every monitor (RandR output or X screen), the primary first. Geometry is
+  // in the logical coordinates of its desktop; sizes and snapshots are in
+  // device pixels.
+  virtual int Monitors() { return 1; }
+  virtual TRect MonitorGeometry(int) { return Rect(0, 0, Size().Width, Size().Height); }
+  virtual TSize MonitorSize(int) { return Size(); }
+  virtual void MonitorSnapshot(int, TBitmap& bmp) { Snapshot(bmp); }
 };
+
+// Qt's screen for a monitor index of the Qt screen list (the primary when out
+// of range), so that a window lands on the right X screen.
+QScreen* MonitorScreen(int monitor);
+
+// The widget's size in the device pixels of its window: the size frames are
+// composed at, so that they are drawn 1:1 at any scale.
+TSize DevicePixelSize(const QWidget* widget);
+// How much larger than at 96 dpi text must be on the widget's screen to stay
+// as legible: the device pixel ratio times the logical dpi over 96.
+double TextScale(const QWidget* widget);
 
 // The primary screen through Qt, unless a test has installed another.
 IScreen& Screen();

@@ -11,13 +11,17 @@ namespace orv::e2e {
 
 bool XToolsAvailable() { return Executable(kXvfb) && Executable(kXdotool) && Executable(kImport); }
 
-XvfbServer::XvfbServer(int width, int height, int depth) {
+XvfbServer::XvfbServer(int width, int height, int depth)
+    : XvfbServer(std::vector<std::string>{
+          "-screen", "0", std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth)}) {}
+
+XvfbServer::XvfbServer(const std::vector<std::string>& args) {
   // Xvfb writes the display number it chose to the descriptor we give it.
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
   ProcessOptions options;
-  options.argv = {kXvfb, "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"};
+  options.argv = {kXvfb, "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp"};
+  options.argv.insert(options.argv.end(), args.begin(), args.end());
   options.keep_fds = {fds[1]};
   try {
     server_ = Process::Start(options);

@@ -26,6 +26,10 @@ bool XToolsAvailable();
 class XvfbServer {
  public:
   explicit XvfbServer(int width = 1920, int height = 1080, int depth = 24);
+  // Xvfb with these arguments instead of the one screen (e.g. "-screen", "1",
+  // "1024x768x24" for a second X screen; "-noreset" keeps RandR monitors and
+  // resources after their client goes).
+  explicit XvfbServer(const std::vector<std::string>& args);
   ~XvfbServer();
   const std::string& display() const { return display_; }  // ":N"
   Env ClientEnv() const;  // DISPLAY set, Qt on X
