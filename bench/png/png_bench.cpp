@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "png/adler32.h"
 #include "png/png_filters.h"
 #include "png/png_read_stream.h"
 #include "png/png_write_stream.h"
@@ -190,6 +191,16 @@ void BM_ZlibInflate(benchmark::State& state, std::string name, bool check) {
   state.counters["MP/s"] = benchmark::Counter(kMegapixels * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The reader's own Adler-32 over one picture's inflated bytes: the cost of
+// the check that zlib's own would otherwise make.
+void BM_Adler(benchmark::State& state, bool simd) {
+  std::vector<uint8_t> data(size_t(kW) * 3 * kH + kH);
+  for (size_t i = 0; i < data.size(); ++i) data[i] = uint8_t(i * 31 + (i >> 9));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(simd ? orv::Adler32(1, data.data(), data.size()) : orv::Adler32Portable(1, data.data(), data.size()));
+  state.counters["MP/s"] = benchmark::Counter(kMegapixels * double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 // Undoing one filter over a whole picture's rows, alone.
 void BM_Unfilter(benchmark::State& state, int type, bool simd) {
   const size_t n = size_t(kW) * 3;
@@ -305,6 +316,8 @@ int main(int argc, char** argv) {
                                  false)
         ->Unit(benchmark::kMillisecond);
   }
+  benchmark::RegisterBenchmark("check/adler/simd", BM_Adler, true)->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("check/adler/portable", BM_Adler, false)->Unit(benchmark::kMillisecond);
   for (int type : {1, 3, 4}) {
     const std::string t = type == 1 ? "sub" : type == 3 ? "avg" : "paeth";
     benchmark::RegisterBenchmark(("unfilter/" + t + "/simd").c_str(), BM_Unfilter, type, true)->Unit(benchmark::kMillisecond);
@@ -343,6 +356,11 @@ int main(int argc, char** argv) {
     }
     std::printf("\n");
   }
+  if (const double adler = t("check/adler/simd"); adler > 0)
+    for (const char* f : {"avg", "paeth", "adam7"})
+      if (const double ours = t(std::string("decode/") + f + "/ours"); ours > 0)
+        std::printf("check %-6s Adler-32 %.2f ms of %.2f ms (%.1f%%; portable twin x%.1f slower)\n", f, adler * 1e3,
+                    ours * 1e3, adler / ours * 100, t("check/adler/portable") / adler);
   for (const char* mode : {"none", "paeth"}) {
     const double ours = t(std::string("encode/") + mode + "/ours"), lp = t(std::string("encode/") + mode + "/libpng");
     if (ours > 0 && lp > 0)

@@ -50,10 +50,15 @@ bool PictureSizeAllowed(int64_t width, int64_t height) {
   return width * height <= kMaxPicturePixels;
 }
 
+bool PicturePixelsAllowed(int64_t width, int64_t height) {
+  if (width < 0 || height < 0 || width > kMaxPicturePixels || height > kMaxPicturePixels) return false;
+  return width * height <= kMaxPicturePixels;
+}
+
 namespace {
 
 void CheckSize(int width, int height) {
-  if (!PictureSizeAllowed(width, height)) throw EOutOfMemory("画像が大きすぎます");
+  if (!PicturePixelsAllowed(width, height)) throw EOutOfMemory("画像が大きすぎます");
 }
 
 // Default palettes for palette formats that get no palette of their own.

@@ -37,6 +37,9 @@ constexpr int64_t kMaxPicturePixels = ORV_MAX_PICTURE_PIXELS;
 constexpr int64_t kMaxPictureSide = 65535;
 // True when a picture of this size may be allocated.
 bool PictureSizeAllowed(int64_t width, int64_t height);
+// The same by pixels alone, for formats whose sides may pass 65,535: a long
+// thin picture costs no more than a square one.
+bool PicturePixelsAllowed(int64_t width, int64_t height);
 
 enum TTransparentMode { tmAuto, tmFixed };
 

@@ -119,6 +119,8 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   std::unique_ptr<uint8_t[]> stage_;
   int64_t stage_size_ = 0, stage_pos_ = 0, stage_len_ = 0, image_bytes_left_ = 0;
   int stage_error_ = 0;
+  bool pending_end_ = false, pending_stop_ = false;
+  int RaisePending(int r);
   int64_t x_start_ = 0, x_step_ = 1, mask_x_start_ = 0, mask_x_step_ = 1;
 };
 

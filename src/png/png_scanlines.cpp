@@ -103,17 +103,26 @@ int TPNGReadStream::FillInput() {
 int TPNGReadStream::TakeStaged(uint8_t* dst, int64_t count, int* result) {
   while (count > 0) {
     if (stage_pos_ == stage_len_) {
-      if (stage_error_ != 0) return stage_error_;
+      if (stage_error_ != 0) return RaisePending(stage_error_);
       const int64_t ask = std::min(stage_size_, image_bytes_left_);
       if (ask <= 0) return -1;
       int64_t got = 0;
+      const bool end_before = EndFlag, stop_before = StopFlag;
       const int r = inflate_.InflateBytes(stage_.get(), ask, &got);
+      // Flags that the read-ahead raised belong to the row that reaches
+      // the end of this block, not to the rows before it.
+      pending_end_ = EndFlag && !end_before;
+      pending_stop_ = StopFlag && !stop_before;
+      EndFlag = end_before;
+      StopFlag = stop_before;
+      if (r >= 0 && (pending_end_ || pending_stop_)) stage_error_ = -1;
+      if (r < 0 && got == ask) --got;  // a failed check: the last row must not complete
       stage_pos_ = 0;
       stage_len_ = got;
       image_bytes_left_ -= got;
       if (r < 0) {
         stage_error_ = r;
-        if (got == 0) return r;
+        if (got == 0) return RaisePending(r);
       } else {
         *result = r;
       }
@@ -123,8 +132,16 @@ int TPNGReadStream::TakeStaged(uint8_t* dst, int64_t count, int* result) {
     stage_pos_ += n;
     dst += n;
     count -= n;
+    if (stage_pos_ == stage_len_) RaisePending(0);
   }
   return 0;
+}
+
+int TPNGReadStream::RaisePending(int r) {
+  EndFlag = EndFlag || pending_end_;
+  StopFlag = StopFlag || pending_stop_;
+  pending_end_ = pending_stop_ = false;
+  return r;
 }
 
 int TPNGReadStream::ReadRow() {
@@ -166,7 +183,7 @@ void TPNGReadStream::ReadImageData() {
     ChunkFlags |= cfDataDone;
     return;
   }
-  if (!PictureSizeAllowed(width_, height_)) throw EPNGError("Read Header(PNG): Image too large");
+  if (!PicturePixelsAllowed(width_, height_)) throw EPNGError("Read Header(PNG): Image too large");
   inflate_.fill = [this] { return FillInput(); };
   if (inflate_.InitInflate() != 0) {
     inflate_.ReleaseInflate();
@@ -212,6 +229,7 @@ void TPNGReadStream::ReadImageData() {
   stage_.reset(new uint8_t[size_t(stage_size_)]);
   stage_pos_ = stage_len_ = 0;
   stage_error_ = 0;
+  pending_end_ = pending_stop_ = false;
   ProgressPhase(1, passes_minus_one_ ? Adam7TotalRows(h) : h, 98);
   DecodePasses();
   ChunkFlags |= cfDataDone;

@@ -32,6 +32,10 @@ TEST(PictureSize, CapsPixelsAndSides) {
   EXPECT_TRUE(PictureSizeAllowed(0, 0));
   EXPECT_TRUE(PictureSizeAllowed(65535, 1));
   EXPECT_FALSE(PictureSizeAllowed(65536, 1));
+  EXPECT_TRUE(PicturePixelsAllowed(70000, 1));
+  EXPECT_TRUE(PicturePixelsAllowed(1, kMaxPicturePixels));
+  EXPECT_FALSE(PicturePixelsAllowed(0, kMaxPicturePixels + 1));
+  EXPECT_FALSE(PicturePixelsAllowed(16384, kMaxPicturePixels / 16384 + 1));
   EXPECT_FALSE(PictureSizeAllowed(1, -1));
   EXPECT_FALSE(PictureSizeAllowed(65535, 65535));
   EXPECT_TRUE(PictureSizeAllowed(16384, kMaxPicturePixels / 16384));
