@@ -67,7 +67,8 @@ void TfrmMain::FormCreate() {
   inTimer = false;
   lastFileName.clear();
 
-  const TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+  TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+  if (services_.adjustSettings) services_.adjustSettings(s);
   illustFolder = s.folder;
   changeSec = s.changeSec;
   extend = s.extend;
@@ -98,6 +99,16 @@ void TfrmMain::FormCreate() {
   nextIndex = 0;
   secondCounter = 0;
 
+  if (!services_.splash) {
+    struct Silent : ISearchProgress {
+      void SetCaption(const std::string&) override {}
+      void SetProgress(int) override {}
+      void Repaint() override {}
+    } silent;
+    pictures = SearchPictures(illustFolder, silent);
+    ShufflePictures(pictures, *services_.random);
+    return;
+  }
   auto* frmSplash = new TfrmSplash;
   frmSplash->lblCaption->setText(QString());
   frmSplash->ProgressBar->setValue(0);
@@ -122,7 +133,12 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-  if (!isPreview) {
+  if (isHosted) {
+    // The host's window is ours to draw in, nothing more.
+    imgMain->Picture() = bmpBackground;
+    presentedVersion_ = -1;
+    imgMain->update();
+  } else if (!isPreview) {
     SetScreenSaverRunning(true);
     const TSize size = Screen().Size();
     setGeometry(0, 0, size.Width, size.Height);
@@ -169,21 +185,21 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 void TfrmMain::FormKeyDown() {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseDown(int, int) {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseUp(int, int) {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseMove(int x, int y) {
   // The move the system reports when the window appears under a resting
   // cursor is at the starting position itself and does not count.
-  if (!isPreview && (x != startCursorPos.x() || y != startCursorPos.y())) close();
+  if (EndsOnInput() && (x != startCursorPos.x() || y != startCursorPos.y())) close();
 }
 
 void TfrmMain::FormDestroy() {
@@ -195,7 +211,7 @@ void TfrmMain::FormDestroy() {
   bmpDisplay.Clear();
   bmpBackground.Clear();
   bmpCompose.Clear();
-  if (!isPreview) {
+  if (!isPreview && !isHosted) {
     ReleaseInput(this, imgMain);
     SetScreenSaverRunning(false);
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "picture/picture.h"
 #include "platform/bitmap.h"
 #include "platform/clock.h"
@@ -29,6 +30,10 @@ struct TDisplayServices {
   IClock* clock = nullptr;            // the millisecond clock when null
   IRandom* random = nullptr;          // a generator seeded from the time of day when null
   std::function<QPoint()> cursorPos;  // QCursor::pos() when empty
+  // Hosted mode: the host's options over the settings file, and no splash
+  // form (a window of our own would show above the host's).
+  std::function<void(TSettings&)> adjustSettings;
+  bool splash = true;
 };
 
 // Phases of the last picture change, in nanoseconds (for the benchmark).
@@ -49,6 +54,9 @@ class TfrmMain : public QWidget {
 
   // False in full-screen mode, true in preview mode; set right after creation.
   bool isPreview = false;
+  // True when a screen-saver host gave us its window: the full-screen rules
+  // at that window's size, with input, grabs, cursor and stacking left to it.
+  bool isHosted = false;
 
   // Shows the form covering the screen (full-screen mode).
   void ShowFullScreen();
@@ -109,6 +117,7 @@ class TfrmMain : public QWidget {
   void Present();
   void DrawErrorText(TGuiCanvas& canvas);
   void KeepInCharge();
+  bool EndsOnInput() const { return !isPreview && !isHosted; }
 
   TDisplayServices services_;
   std::unique_ptr<IClock> own_clock_;
