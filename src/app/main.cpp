@@ -1,10 +1,15 @@
 // The entry: the instance guard, the application's title, and the mode the
 // command line asks for.
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "app/formats.h"
+#include "app/host_options.h"
+#include "app/run_hosted.h"
 #include "app/process_command_line.h"
 #include "platform/gui/application.h"
 #include "platform/instance_mark.h"
@@ -17,6 +22,16 @@ int main(int argc, char** argv) {
   orv::RegisterPictureFormats();
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const std::string first = args.empty() ? std::string() : args[0];
+
+  // Without a session bus, D-Bus would autolaunch one for us (from Qt's
+  // platform theme) and leave it running after we end.
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if ((!bus || !*bus) && (!runtime || ::access((std::string(runtime) + "/bus").c_str(), F_OK) != 0))
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+
+  // A screen-saver host's command line: one copy per window, not per user.
+  if (auto hosted = orv::ParseHostCommand(args)) return orv::RunHosted(*hosted, argc, argv);
 
   // Another copy runs: end silently, unless asked to change the password.
   if (orv::InstanceMarkHeld(kInstanceMark) && !orv::IsPasswordRequest(first)) return 0;

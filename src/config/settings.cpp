@@ -1,6 +1,10 @@
 #include "config/settings.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <type_traits>
 #include <variant>
 
@@ -39,7 +43,27 @@ class AtomicWriter : public ISettingsFileWriter {
 
 }  // namespace
 
-std::string SettingsFilePath() { return SettingsPathFor(ProgramPath()); }
+std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
+                                const char* xdg_config_home, const char* home) {
+  const std::string under = IncludeTrailingSeparator(prefix);
+  const bool installed = !prefix.empty() && program_path.compare(0, under.size(), under) == 0;
+  if (!installed) return SettingsPathFor(program_path);
+  // The XDG rule: a relative XDG_CONFIG_HOME is invalid and ignored.
+  std::string config;
+  if (xdg_config_home && xdg_config_home[0] == '/') config = xdg_config_home;
+  else if (home && *home) config = std::string(home) + "/.config";
+  else config = "/tmp";
+  return config + "/orvanne/orvanne.ini";
+}
+
+std::string SettingsFilePath() {
+#ifdef ORV_INSTALL_PREFIX
+  const std::string prefix = ORV_INSTALL_PREFIX;
+#else
+  const std::string prefix;
+#endif
+  return SettingsFilePathFor(ProgramPath(), prefix, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
 std::string DefaultFolder() { return FolderOf(ProgramPath()); }
 
 int32_t StrToIntDef(const std::string& text, int32_t def) {
@@ -109,6 +133,10 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
         k.member);
     ini.WriteString(k.section, k.name, text);
   }
+  // The per-user folder of an installed copy may not exist yet.
+  const std::string folder = FolderOf(ini_path);
+  for (size_t i = 1; i <= folder.size(); ++i)
+    if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
   AtomicWriter atomic;
   int err = (writer ? writer : &atomic)->Replace(ini_path, ini.Content());
   if (err != 0) throw ESettingsWriteError(FormatMessage("%s に書き込めません", ini_path));

@@ -23,8 +23,14 @@ struct TSettings {
   bool autoRotate = true;        // Settings/AutoRotate: turn photos upright by their EXIF orientation
 };
 
-// The settings file of the running program (its path with ".ini").
+// The settings file of the running program: for an installed copy (its real
+// path lies under the install prefix compiled in) the per-user
+// $XDG_CONFIG_HOME/orvanne/orvanne.ini, else its own path with ".ini".
 std::string SettingsFilePath();
+// The same rule with everything given: program path, install prefix, and
+// the values of XDG_CONFIG_HOME and HOME (null when unset).
+std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
+                                const char* xdg_config_home, const char* home);
 // The default folder: the program's own folder.
 std::string DefaultFolder();
 
@@ -52,7 +58,8 @@ class ESettingsWriteError : public Exception {
 };
 
 // Writes all the keys in their order into the file's content (other content
-// kept, missing sections and keys appended) and replaces the file once. On
+// kept, missing sections and keys appended) and replaces the file once,
+// creating a missing settings folder first. On
 // failure raises ESettingsWriteError "%s に書き込めません" with the full path,
 // and the file keeps its old content.
 void WriteSettings(const std::string& ini_path, const TSettings& values,

@@ -97,7 +97,8 @@ void TfrmMain::FormCreate() {
   inTimer = false;
   lastFileName.clear();
 
-  const TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+  TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+  if (services_.adjustSettings) services_.adjustSettings(s);
   illustFolder = s.folder;
   changeSec = s.changeSec;
   extend = s.extend;
@@ -116,6 +117,16 @@ void TfrmMain::FormCreate() {
   nextIndex = 0;
   secondCounter = 0;
 
+  if (!services_.splash) {
+    struct Silent : ISearchProgress {
+      void SetCaption(const std::string&) override {}
+      void SetProgress(int) override {}
+      void Repaint() override {}
+    } silent;
+    pictures = SearchPictures(illustFolder, silent);
+    ShufflePictures(pictures, *services_.random);
+    return;
+  }
   auto* frmSplash = new TfrmSplash;
   frmSplash->lblCaption->setText(QString());
   frmSplash->ProgressBar->setValue(0);
@@ -161,7 +172,12 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-  if (!isPreview) {
+  if (isHosted) {
+    // The host's window is ours to draw in, nothing more.
+    imgMain->Picture() = bmpBackground;
+    presentedVersion_ = -1;
+    imgMain->update();
+  } else if (!isPreview) {
     if (!extra_) SetScreenSaverRunning(true);
     const TRect g = Screen().MonitorGeometry(monitor_);
     setGeometry(g.Left, g.Top, g.Width(), g.Height());
@@ -216,22 +232,22 @@ bool TfrmMain::event(QEvent* event) {
 }
 
 void TfrmMain::FormKeyDown() {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseDown(int, int) {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseUp(int, int) {
-  if (!isPreview) close();
+  if (EndsOnInput()) close();
 }
 
 void TfrmMain::imgMainMouseMove(int x, int y) {
   // The move the system reports when the window appears under a resting
   // cursor is at the starting position itself and does not count. Compared
   // on the desktop: a monitor's form need not start at the desktop's origin.
-  if (isPreview) return;
+  if (!EndsOnInput()) return;
   const QPoint p = imgMain->mapToGlobal(QPoint(x, y));
   if (p.x() != startCursorPos.x() || p.y() != startCursorPos.y()) close();
 }
@@ -246,7 +262,7 @@ void TfrmMain::FormDestroy() {
   bmpDisplay.Clear();
   bmpBackground.Clear();
   bmpCompose.Clear();
-  if (!isPreview && !extra_) {
+  if (!isPreview && !isHosted && !extra_) {
     ReleaseInput(this, imgMain);
     SetScreenSaverRunning(false);
   }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "config/settings.h"
 #include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "platform/bitmap.h"
@@ -33,6 +34,10 @@ struct TDisplayServices {
   // Prepare each picture inside the tick that shows it instead of on a
   // worker thread ahead of time (tests of the tick's logic).
   bool prepareOnTick = false;
+  // Hosted mode: the host's options over the settings file, and no splash
+  // form (a window of our own would show above the host's).
+  std::function<void(TSettings&)> adjustSettings;
+  bool splash = true;
 };
 
 // Phases of the last picture change, in nanoseconds (for the benchmark).
@@ -59,6 +64,9 @@ class TfrmMain : public QWidget {
 
   // False in full-screen mode, true in preview mode; set right after creation.
   bool isPreview = false;
+  // True when a screen-saver host gave us its window: the full-screen rules
+  // at that window's size, with input, grabs, cursor and stacking left to it.
+  bool isHosted = false;
 
   // Shows the form covering its monitor (full-screen mode).
   void ShowFullScreen();
@@ -127,6 +135,7 @@ class TfrmMain : public QWidget {
   void KeepInCharge();
   void Setup();
   void TakeBackground();
+  bool EndsOnInput() const { return !isPreview && !isHosted; }
 
   TDisplayServices services_;
   std::unique_ptr<IClock> own_clock_;

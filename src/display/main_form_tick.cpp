@@ -178,7 +178,7 @@ void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {
 }
 
 void TfrmMain::KeepInCharge() {
-  if (isPreview || !ScreenSaverRunning() || !isVisible()) return;
+  if (isPreview || isHosted || !ScreenSaverRunning() || !isVisible()) return;
   // No window manager may keep a stay-on-top window on top: raise it
   // ourselves, at every tick, so that nothing covers the slideshow for long.
   RaiseWindow(this);

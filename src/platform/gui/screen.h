@@ -49,6 +49,8 @@ double TextScale(const QWidget* widget);
 // The primary screen through Qt, unless a test has installed another.
 IScreen& Screen();
 void SetScreenForTesting(IScreen* screen);  // nullptr restores Qt's
+// Hosted mode's screen: the host's window.
+inline void SetScreen(IScreen* screen) { SetScreenForTesting(screen); }
 
 // The mark that a screen saver runs. Listeners (the full-screen form, which
 // holds the keyboard and pointer grab while it is set; tests) are told of

@@ -1,0 +1,75 @@
+// The hosts' command line: which arguments make a hosted run, window ids,
+// and how the options change the settings of the run.
+#include "app/host_options.h"
+
+#include <gtest/gtest.h>
+
+#include "config/settings.h"
+
+namespace orv {
+namespace {
+
+TEST(HostOptions, OnlyRootOrWindowIdMakeAHostedRun) {
+  EXPECT_FALSE(ParseHostCommand({"/s"}));
+  EXPECT_FALSE(ParseHostCommand({"/p", "123"}));
+  EXPECT_FALSE(ParseHostCommand({"--folder", "/x"}));
+  auto root = ParseHostCommand({"-root"});
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->target, THostTarget::kRoot);
+  auto win = ParseHostCommand({"--delay", "3", "-window-id", "0x2a"});
+  ASSERT_TRUE(win);
+  EXPECT_EQ(win->target, THostTarget::kWindowId);
+  EXPECT_EQ(win->windowId, "0x2a");
+  EXPECT_EQ(ParseHostCommand({"--window-id=77"})->windowId, "77");
+}
+
+TEST(HostOptions, OptionsOverrideTheFileInOrderAndUnknownOnesAreSkipped) {
+  TSettings s;  // the file's defaults
+  auto cmd = ParseHostCommand({"--root", "-folder", "/pics", "--geometry", "1x1", "--delay=25", "--no-enlarge",
+                               "-caption", "--full-path", "--no-extension", "--background-color", "#102030",
+                               "--buffered", "--enlarge", "--delay", "abc"});
+  ASSERT_TRUE(cmd);
+  ApplyHostOptions(*cmd, s);
+  EXPECT_EQ(s.folder, "/pics");
+  EXPECT_EQ(s.changeSec, 25);  // "abc" changes nothing
+  EXPECT_TRUE(s.extend);       // the later switch wins
+  EXPECT_TRUE(s.putFilename);
+  EXPECT_TRUE(s.putFullPath);
+  EXPECT_FALSE(s.putExtention);
+  EXPECT_TRUE(s.bgColorEnable);
+  EXPECT_EQ(s.bgColor, 0x302010);  // 0x00BBGGRR
+  EXPECT_EQ(s.drawMode, 1);
+  TSettings t;
+  ApplyHostOptions(*ParseHostCommand({"--root", "--background-color", "0x1000000", "--no-background-color"}), t);
+  EXPECT_FALSE(t.bgColorEnable);
+  EXPECT_EQ(t.bgColor, 0);
+}
+
+TEST(HostOptions, WindowIdsAreDecimalOrHex) {
+  EXPECT_EQ(ParseWindowId("655360"), 655360ul);
+  EXPECT_EQ(ParseWindowId("0x2A00007"), 0x2A00007ul);
+  EXPECT_EQ(ParseWindowId("0XfFfFfFfF"), 0xFFFFFFFFul);
+  for (const char* bad : {"", "0", "0x", "abc", "12abc", "-5", "+5", " 5", "0x100000000", "99999999999"})
+    EXPECT_FALSE(ParseWindowId(bad)) << '"' << bad << '"';
+}
+
+TEST(SettingsPath, InstalledCopiesKeepTheirSettingsPerUser) {
+  struct Case {
+    const char* program;
+    const char* xdg;
+    const char* home;
+    const char* want;
+  };
+  const Case cases[] = {
+      {"/usr/bin/orvanne", nullptr, "/home/u", "/home/u/.config/orvanne/orvanne.ini"},
+      {"/usr/bin/orvanne", "/cfg", "/home/u", "/cfg/orvanne/orvanne.ini"},
+      {"/usr/bin/orvanne", "relative", "/home/u", "/home/u/.config/orvanne/orvanne.ini"},
+      {"/usr/libexec/orvanne", "", "/home/u", "/home/u/.config/orvanne/orvanne.ini"},
+      {"/usr2/bin/orvanne", "/cfg", "/home/u", "/usr2/bin/orvanne.ini"},  // not under the prefix
+      {"/work/build/src/app/orvanne", "/cfg", "/home/u", "/work/build/src/app/orvanne.ini"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SettingsFilePathFor(c.program, "/usr", c.xdg, c.home), c.want) << c.program;
+}
+
+}  // namespace
+}  // namespace orv
