@@ -41,19 +41,23 @@ class AtomicWriter : public ISettingsFileWriter {
   }
 };
 
+// $XDG_CONFIG_HOME/orvanne/orvanne.ini; a relative XDG_CONFIG_HOME is
+// invalid by the XDG rules and ignored.
+std::string PerUserSettingsPath(const char* xdg_config_home, const char* home) {
+  std::string config;
+  if (xdg_config_home && xdg_config_home[0] == '/') config = xdg_config_home;
+  else if (home && *home) config = std::string(home) + "/.config";
+  else config = "/tmp";
+  return config + "/orvanne/orvanne.ini";
+}
+
 }  // namespace
 
 std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
                                 const char* xdg_config_home, const char* home) {
   const std::string under = IncludeTrailingSeparator(prefix);
   const bool installed = !prefix.empty() && program_path.compare(0, under.size(), under) == 0;
-  if (!installed) return SettingsPathFor(program_path);
-  // The XDG rule: a relative XDG_CONFIG_HOME is invalid and ignored.
-  std::string config;
-  if (xdg_config_home && xdg_config_home[0] == '/') config = xdg_config_home;
-  else if (home && *home) config = std::string(home) + "/.config";
-  else config = "/tmp";
-  return config + "/orvanne/orvanne.ini";
+  return installed ? PerUserSettingsPath(xdg_config_home, home) : SettingsPathFor(program_path);
 }
 
 std::string SettingsFilePath() {
@@ -133,10 +137,13 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
         k.member);
     ini.WriteString(k.section, k.name, text);
   }
-  // The per-user folder of an installed copy may not exist yet.
-  const std::string folder = FolderOf(ini_path);
-  for (size_t i = 1; i <= folder.size(); ++i)
-    if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+  // The per-user folder of an installed copy may not exist yet; any other
+  // missing folder is the caller's error, not ours to create.
+  if (ini_path == PerUserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))) {
+    const std::string folder = FolderOf(ini_path);
+    for (size_t i = 1; i <= folder.size(); ++i)
+      if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+  }
   AtomicWriter atomic;
   int err = (writer ? writer : &atomic)->Replace(ini_path, ini.Content());
   if (err != 0) throw ESettingsWriteError(FormatMessage("%s に書き込めません", ini_path));

@@ -165,6 +165,20 @@ TEST_F(SettingsFile, AReadOnlyFileIsRefusedEvenForRoot) {
 
 TEST_F(SettingsFile, AnUnwritableFolderIsRefused) {
   EXPECT_THROW(WriteSettings("/no/such/folder/orvanne.ini", TSettings{}), ESettingsWriteError);
+  struct stat st;
+  EXPECT_NE(::stat("/no/such", &st), 0) << "a folder outside the per-user one was created";
+}
+
+TEST_F(SettingsFile, ThePerUserFolderIsCreatedOnFirstWrite) {
+  const std::string config = dir_.path() + "/fresh/config";
+  ASSERT_EQ(::setenv("XDG_CONFIG_HOME", config.c_str(), 1), 0);
+  const std::string ini = SettingsFilePathFor("/usr/bin/orvanne", "/usr", config.c_str(), "/home/x");
+  EXPECT_EQ(ini, config + "/orvanne/orvanne.ini");
+  TSettings s;
+  s.changeSec = 7;
+  WriteSettings(ini, s);
+  ::unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(ReadSettings(ini, "").changeSec, 7);
 }
 
 }  // namespace
