@@ -182,17 +182,29 @@ void TfrmConfig::SlideIconOut() {
   }
 }
 
-void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) {
-  if (!FirstDroppedPath(event->mimeData()->urls()).empty()) event->acceptProposedAction();
-}
+void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) { AcceptNameOnly(event); }
 
-void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) {
-  if (!FirstDroppedPath(event->mimeData()->urls()).empty()) event->acceptProposedAction();
-}
+void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) { AcceptNameOnly(event); }
 
 void TfrmConfig::dropEvent(QDropEvent* event) {
+  if (!AcceptNameOnly(event)) return;
   WMDropFiles(event->position(), event->mimeData()->urls());
-  event->acceptProposedAction();
+}
+
+bool TfrmConfig::AcceptNameOnly(QDropEvent* event) {
+  // We take the name and nothing else: a source that honoured a Move would
+  // delete the user's file or folder.
+  const Qt::DropActions offered = event->possibleActions();
+  const Qt::DropAction action = (offered & Qt::CopyAction)   ? Qt::CopyAction
+                                : (offered & Qt::LinkAction) ? Qt::LinkAction
+                                                             : Qt::IgnoreAction;
+  if (action == Qt::IgnoreAction || FirstDroppedPath(event->mimeData()->urls()).empty()) {
+    event->ignore();
+    return false;
+  }
+  event->setDropAction(action);
+  event->accept();
+  return true;
 }
 
 void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {
