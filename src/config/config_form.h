@@ -64,6 +64,7 @@ class TfrmConfig : public QDialog {
 
  private:
   void CreateControls();
+  void FollowFocusOfPresses();
   void CentreFrame();
   // Accepts a drop of files as a copy or link of their names; false if refused.
   bool AcceptNameOnly(QDropEvent* event);

@@ -80,6 +80,7 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
   // frame where there may be none.
   CentreFrame();
   connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
+  FollowFocusOfPresses();
   FormCreate();
 }
 
