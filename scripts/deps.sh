@@ -23,11 +23,13 @@ ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps x11-xserver-utils)
 # Building the .deb (cpack -G DEB): dpkg-shlibdeps turns the libraries into
 # package dependencies, and CPack finds the executables with file(1).
 ORV_PACKAGE_PACKAGES=(dpkg-dev file)
+# The package check also validates the settings page and the .desktop files.
+ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
 
 # Tests and benchmarks beyond the build: the referee and peer decoders, and a
 # Latin-only font for the test that tells real text from empty boxes.
 ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
-                   "${ORV_PACKAGE_PACKAGES[@]}")
+                   "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
 ORV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

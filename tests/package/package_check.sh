@@ -2,11 +2,11 @@
 # Builds the .deb from this build's install rules (no second build: cpack
 # installs the binaries already built, under /usr as the package does) and
 # checks what it ships: the files the hosts look for, the dependencies that
-# shlibdeps finds.
+# shlibdeps finds, and the validity of the settings page and .desktop files.
 # Usage: package_check.sh BUILD_DIR. Exit 77 (skipped) without the tools.
 set -u
 build=$1
-for tool in cpack dpkg-deb dpkg-shlibdeps file; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 work=$(mktemp -d) || exit 1
@@ -35,5 +35,12 @@ for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6; do
   grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
 done
 
+dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
+xmllint --noout "$work/root/usr/share/xscreensaver/config/orvanne.xml" || fail "orvanne.xml is not well-formed"
+for d in "$work/root/usr/share/applications/screensavers/orvanne.desktop" \
+         "$work/root/usr/share/applications/orvanne-settings.desktop"; do
+  out=$(desktop-file-validate "$d" 2>&1) || fail "$d: $out"
+  [ -z "$out" ] || echo "$out"
+done
 [ $status -eq 0 ] && echo "ok: $(basename "$deb")"
 exit $status
