@@ -2,7 +2,7 @@
 # Debian packages that building, testing and running Orvanne need, and a
 # helper that installs the missing ones. Sourced by the other scripts:
 #   . scripts/deps.sh && orv_install_packages "${ORV_BUILD_PACKAGES[@]}"
-# or run directly: scripts/deps.sh run|test|fuzz
+# or run directly: scripts/deps.sh run|test|package|fuzz
 
 # Compiler, CMake, Qt 6 Widgets (with its Japanese texts), xcb, zlib,
 # libjpeg; the default configuration also builds the tests and benchmarks.
@@ -20,9 +20,16 @@ ORV_RUN_PACKAGES=(fonts-ipafont-gothic)
 # and xrdb set up monitors and HiDPI for the tests.
 ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps x11-xserver-utils)
 
+# Building the .deb (cpack -G DEB): dpkg-shlibdeps turns the libraries into
+# package dependencies, and CPack finds the executables with file(1).
+ORV_PACKAGE_PACKAGES=(dpkg-dev file)
+# The package check also validates the settings page and the .desktop files.
+ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
+
 # Tests and benchmarks beyond the build: the referee and peer decoders, and a
 # Latin-only font for the test that tells real text from empty boxes.
-ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core)
+ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
+                   "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
 ORV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
@@ -48,8 +55,9 @@ if [[ "${BASH_SOURCE[0]}" == "$0" ]]; then
   case "${1:-run}" in
     run) [ -z "${DISPLAY:-}" ] && packages+=("${ORV_HEADLESS_PACKAGES[@]}") ;;
     test) packages+=("${ORV_HEADLESS_PACKAGES[@]}" "${ORV_TEST_PACKAGES[@]}") ;;
+    package) packages+=("${ORV_PACKAGE_PACKAGES[@]}") ;;
     fuzz) packages+=("${ORV_TEST_PACKAGES[@]}" "${ORV_FUZZ_PACKAGES[@]}") ;;
-    *) echo "usage: $0 run|test|fuzz" >&2; exit 2 ;;
+    *) echo "usage: $0 run|test|package|fuzz" >&2; exit 2 ;;
   esac
   orv_install_packages "${packages[@]}"
 fi

@@ -137,7 +137,9 @@ bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TfrmConfig::lblUrlClick() { QDesktopServices::openUrl(QUrl(lblUrl->text())); }
+void TfrmConfig::lblUrlClick() {
+  if (!documentation_.isEmpty()) QDesktopServices::openUrl(documentation_);
+}
 
 void TfrmConfig::btnIllustFolderSelectClick() {
   const QString chosen = QFileDialog::getExistingDirectory(this, QString::fromUtf8(kBrowseTitle),

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QPointer>
+#include <QUrl>
 #include <array>
 #include <functional>
 #include <string>
@@ -100,6 +101,7 @@ class TfrmConfig : public QDialog {
   QLabel* Copyright = nullptr;
   QLabel* Label6 = nullptr;
   QLabel* lblUrl = nullptr;
+  QUrl documentation_;  // what lblUrl opens; empty when no README was found
   QLabel* Label3 = nullptr;
   QLabel* Label17 = nullptr;
   TGroupFrame* GroupBox3 = nullptr;

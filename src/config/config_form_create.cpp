@@ -9,6 +9,7 @@
 
 #include "config/config_form.h"
 #include "config/config_rules.h"
+#include "config/documentation.h"
 #include "config/config_widgets.h"
 #include "config/glyphs.h"
 #include "platform/gui/app_icon.h"
@@ -24,7 +25,8 @@ namespace {
 constexpr int kClientWidth = 444;
 constexpr int kClientHeight = 542;  // of the original form; options go below
 constexpr int kOptionRow = 24;
-constexpr char kWebAddress[] = "https://orvanne.example.org/";
+// There is no web page: the link names and opens the README instead.
+constexpr char kDocumentationCaption[] = "説明書 (README.md)";
 
 QFont FontOfHeight(int pixels) {
   QFont font(QString::fromUtf8(kDefaultFontName));
@@ -112,7 +114,9 @@ void TfrmConfig::CreateControls() {
   imgProgramIcon = Place(new TStretchedImage(GroupBox2), "imgProgramIcon", 60, 72, 33, 33);
   Copyright = MakeLabel(GroupBox2, "Copyright", QStringLiteral("Copyright (C) 2026 The Orvanne Developers"), 144, 72);
   Label6 = MakeLabel(GroupBox2, "Label6", QStringLiteral("URL:"), 144, 96);
-  lblUrl = MakeLabel(GroupBox2, "lblUrl", QString::fromLatin1(kWebAddress), 176, 96);
+  lblUrl = MakeLabel(GroupBox2, "lblUrl", QString::fromUtf8(kDocumentationCaption), 176, 96);
+  if (const std::string doc = DocumentationPath(); !doc.empty())
+    documentation_ = QUrl::fromLocalFile(QString::fromStdString(doc));
   QFont url_font = lblUrl->font();
   url_font.setUnderline(true);
   lblUrl->setFont(url_font);

@@ -40,16 +40,7 @@ TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
   Setup();
   inTimer = false;
   lastFileName.clear();
-  illustFolder = first.illustFolder;
-  changeSec = first.changeSec;
-  extend = first.extend;
-  putFilename = first.putFilename;
-  putFullPath = first.putFullPath;
-  putExtention = first.putExtention;
-  bgColorEnable = first.bgColorEnable;
-  bgColor = first.bgColor;
-  drawMode = first.drawMode;
-  autoRotate = first.autoRotate;
+  ApplySettings(first.settings_);
   TakeBackground();
   pictures = first.pictures;
   nextIndex = 0;
@@ -99,16 +90,7 @@ void TfrmMain::FormCreate() {
 
   TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
   if (services_.adjustSettings) services_.adjustSettings(s);
-  illustFolder = s.folder;
-  changeSec = s.changeSec;
-  extend = s.extend;
-  putFilename = s.putFilename;
-  putFullPath = s.putFullPath;
-  putExtention = s.putExtention;
-  bgColorEnable = s.bgColorEnable;
-  bgColor = s.bgColor;
-  drawMode = s.drawMode;
-  autoRotate = s.autoRotate;
+  ApplySettings(s);
 
   // The snapshot is taken before any window of ours shows, the splash included.
   TakeBackground();
@@ -138,6 +120,20 @@ void TfrmMain::FormCreate() {
 }
 
 // The background of the form's monitor, in its device pixels.
+void TfrmMain::ApplySettings(const TSettings& s) {
+  settings_ = s;
+  illustFolder = s.folder;
+  changeSec = s.changeSec;
+  extend = s.extend;
+  putFilename = s.putFilename;
+  putFullPath = s.putFullPath;
+  putExtention = s.putExtention;
+  bgColorEnable = s.bgColorEnable;
+  bgColor = s.bgColor;
+  drawMode = s.drawMode;
+  autoRotate = s.autoRotate;
+}
+
 void TfrmMain::TakeBackground() {
   const TSize size = Screen().MonitorSize(monitor_);
   if (bgColorEnable) {

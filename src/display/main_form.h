@@ -135,9 +135,11 @@ class TfrmMain : public QWidget {
   void KeepInCharge();
   void Setup();
   void TakeBackground();
+  void ApplySettings(const TSettings& s);
   bool EndsOnInput() const { return !isPreview && !isHosted; }
 
   TDisplayServices services_;
+  TSettings settings_;  // as read (and adjusted by a host); copied by other monitors' forms
   std::unique_ptr<IClock> own_clock_;
   std::unique_ptr<IRandom> own_random_;
   // Canvases keep their font between ticks, as a bitmap's canvas does.

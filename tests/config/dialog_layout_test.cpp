@@ -15,6 +15,7 @@
 #include "config/dialog_fixture.h"
 #include "config/glyphs.h"
 #include "platform/gui/app_icon.h"
+#include "platform/paths.h"
 
 namespace orv::test {
 namespace {
@@ -158,8 +159,12 @@ TEST_F(DialogLayoutTest, InformationGroupShowsIconNameVersionAndAddress) {
   EXPECT_EQ(url->toolTip(), QString::fromUtf8("クリックだ!"));
   Click("lblUrl");
   ASSERT_EQ(opened_.urls.size(), 1u);
-  EXPECT_EQ(opened_.urls[0], QUrl(url->text()));
-  EXPECT_EQ(opened_.urls[0].scheme(), QString::fromLatin1("https"));
+  // No placeholder web address: the README, installed or of this source tree.
+  EXPECT_FALSE(url->text().contains(QLatin1String("example")));
+  const QUrl readme = opened_.urls[0];
+  EXPECT_TRUE(readme.isLocalFile()) << readme.toString().toStdString();
+  EXPECT_EQ(readme.fileName(), QString::fromLatin1("README.md"));
+  EXPECT_TRUE(FileExists(readme.toLocalFile().toStdString())) << readme.toString().toStdString();
 }
 
 TEST_F(DialogLayoutTest, GlyphsAreTransparentInTheirBottomLeftColour) {

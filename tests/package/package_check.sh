@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the .deb from this build's install rules (no second build: cpack
+# installs the binaries already built, under /usr as the package does) and
+# checks what it ships: the files the hosts look for, the dependencies that
+# shlibdeps finds, and the validity of the settings page and .desktop files.
+# Usage: package_check.sh BUILD_DIR. Exit 77 (skipped) without the tools.
+set -u
+build=$1
+for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
+done
+work=$(mktemp -d) || exit 1
+trap 'rm -rf "$work"' EXIT
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+
+cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work" -D CPACK_PACKAGING_INSTALL_PREFIX=/usr \
+  >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; echo "FAIL: cpack"; exit 1; }
+debs=("$work"/orvanne_*.deb)
+[ -f "${debs[0]}" ] || { cat "$work/cpack.log"; echo "FAIL: no .deb"; exit 1; }
+deb=${debs[0]}
+
+files=$(dpkg-deb -c "$deb") || fail "dpkg-deb -c"
+for want in ./usr/bin/orvanne './usr/libexec/xscreensaver/orvanne -> ../../bin/orvanne' \
+            ./usr/share/xscreensaver/config/orvanne.xml ./usr/share/applications/screensavers/orvanne.desktop \
+            ./usr/share/applications/orvanne-settings.desktop ./usr/share/man/man1/orvanne.1 \
+            ./usr/share/doc/orvanne/README.md; do
+  grep -qF -- " $want" <<<"$files" || fail "missing $want"
+done
+grep -q ' \./usr/local/' <<<"$files" && fail "files under usr/local"
+
+depends=$(dpkg-deb -f "$deb" Depends) || fail "dpkg-deb -f"
+echo "Depends: $depends"
+for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6; do
+  grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
+done
+
+dpkg-deb -x "$deb" "$work/root" || fail "dpkg-deb -x"
+xmllint --noout "$work/root/usr/share/xscreensaver/config/orvanne.xml" || fail "orvanne.xml is not well-formed"
+for d in "$work/root/usr/share/applications/screensavers/orvanne.desktop" \
+         "$work/root/usr/share/applications/orvanne-settings.desktop"; do
+  out=$(desktop-file-validate "$d" 2>&1) || fail "$d: $out"
+  [ -z "$out" ] || echo "$out"
+done
+[ $status -eq 0 ] && echo "ok: $(basename "$deb")"
+exit $status
