@@ -8,12 +8,11 @@
 #include "display/monitor_forms.h"
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
+#include "platform/gui/window_stack.h"
 
 namespace orv {
 
 namespace {
-bool g_hide_taskbar = false;
-
 int RunMainForm(QWidget* form) {
   TApplication& app = TApplication::Instance();
   form->setAttribute(Qt::WA_DeleteOnClose);
@@ -25,9 +24,6 @@ int RunMainForm(QWidget* form) {
 }
 }  // namespace
 
-void HideTaskbarButton() { g_hide_taskbar = true; }
-bool TaskbarButtonHidden() { return g_hide_taskbar; }
-
 void ProcessCommandLine(const std::vector<std::string>& args) {
   switch (ParseRunMode(args.empty() ? std::string() : args[0])) {
     case TRunMode::kFullScreen: RunFullScreen(); break;
@@ -38,8 +34,8 @@ void ProcessCommandLine(const std::vector<std::string>& args) {
 }
 
 void RunFullScreen() {
-  HideTaskbarButton();
   auto* form = new TfrmMain;
+  HideTaskbarButton(form);
   form->isPreview = false;
   CoverOtherMonitors(*form);
   form->ShowFullScreen();
@@ -56,8 +52,8 @@ void RunPreview(const std::vector<std::string>& args) {
   // instance mark forever: end at once.
   unsigned long id = static_cast<unsigned long>(static_cast<uint32_t>(handle));
   if (!ForeignWindowExists(id)) return;
-  HideTaskbarButton();
   auto* form = new TfrmMain;
+  HideTaskbarButton(form);
   form->isPreview = true;
   if (!EmbedInForeignWindow(form, id)) {
     delete form;

@@ -13,8 +13,5 @@ void ProcessCommandLine(const std::vector<std::string>& args);
 void RunFullScreen();
 void RunPreview(const std::vector<std::string>& args);
 void RunConfig();
-// The display windows of this process get no taskbar button.
-void HideTaskbarButton();
-bool TaskbarButtonHidden();
 
 }  // namespace orv

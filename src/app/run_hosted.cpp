@@ -13,6 +13,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
 #include "platform/gui/host_window.h"
+#include "platform/gui/window_stack.h"
 #include "platform/window_mark.h"
 
 namespace orv {
@@ -89,6 +90,7 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
   services.adjustSettings = [&command](TSettings& s) { ApplyHostOptions(command, s); };
   services.splash = false;
   auto* form = new TfrmMain(nullptr, services);
+  HideTaskbarButton(form);
   form->isPreview = preview;
   form->isHosted = !preview;
   if (!EmbedInForeignWindow(form, *id)) {

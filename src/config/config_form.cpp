@@ -40,7 +40,31 @@ std::string FirstDroppedPath(const QList<QUrl>& urls) {
   return path;
 }
 
+// Hands every event of the application to a function before its receiver.
+class TEventWatcher : public QObject {
+ public:
+  TEventWatcher(QObject* owner, std::function<bool(QObject*, QEvent*)> watch)
+      : QObject(owner), watch_(std::move(watch)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override { return watch_(watched, event); }
+
+ private:
+  std::function<bool(QObject*, QEvent*)> watch_;
+};
+
 }  // namespace
+
+void TfrmConfig::FollowFocusOfPresses() {
+  qApp->installEventFilter(new TEventWatcher(this, [this](QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || swallowing_clicks_)
+      return false;
+    // A window that is not the active one (no window manager activates it
+    // again after a message) moves its focus without a word: the press has
+    // just done so, before reaching its control.
+    if (QWidget* now = focusWidget(); now && now != active_control_) FocusChanged(active_control_, now);
+    return swallowing_clicks_;  // the check failed: this click must not act
+  }));
+}
 
 TColorDialog::TColorDialog() { custom_.fill(qRgb(255, 255, 255)); }
 
@@ -79,6 +103,7 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   if (!self) return;
   edtIllustFolder->setText(QString::fromStdString(saved_folder_));
   edtIllustFolder->setFocus(Qt::OtherFocusReason);
+  active_control_ = edtIllustFolder;  // an inactive window reports no focus change
   edtIllustFolder->selectAll();
   // The mouse press that moved the focus is still on its way to its control:
   // the click must not go on to save, open or toggle anything.
@@ -184,17 +209,29 @@ void TfrmConfig::SlideIconOut() {
   }
 }
 
-void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) {
-  if (!FirstDroppedPath(event->mimeData()->urls()).empty()) event->acceptProposedAction();
-}
+void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) { AcceptNameOnly(event); }
 
-void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) {
-  if (!FirstDroppedPath(event->mimeData()->urls()).empty()) event->acceptProposedAction();
-}
+void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) { AcceptNameOnly(event); }
 
 void TfrmConfig::dropEvent(QDropEvent* event) {
+  if (!AcceptNameOnly(event)) return;
   WMDropFiles(event->position(), event->mimeData()->urls());
-  event->acceptProposedAction();
+}
+
+bool TfrmConfig::AcceptNameOnly(QDropEvent* event) {
+  // We take the name and nothing else: a source that honoured a Move would
+  // delete the user's file or folder.
+  const Qt::DropActions offered = event->possibleActions();
+  const Qt::DropAction action = (offered & Qt::CopyAction)   ? Qt::CopyAction
+                                : (offered & Qt::LinkAction) ? Qt::LinkAction
+                                                             : Qt::IgnoreAction;
+  if (action == Qt::IgnoreAction || FirstDroppedPath(event->mimeData()->urls()).empty()) {
+    event->ignore();
+    return false;
+  }
+  event->setDropAction(action);
+  event->accept();
+  return true;
 }
 
 void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {

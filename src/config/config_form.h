@@ -60,10 +60,15 @@ class TfrmConfig : public QDialog {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
+  void FollowFocusOfPresses();
+  void CentreFrame();
+  // Accepts a drop of files as a copy or link of their names; false if refused.
+  bool AcceptNameOnly(QDropEvent* event);
   // Adds a row to grpOptions (growing it) and to the end of the tab order.
   QCheckBox* AddOption(const char* name, const char* caption);
   void ReadSettingsIntoControls();
@@ -131,6 +136,7 @@ class TfrmConfig : public QDialog {
   bool checking_folder_ = false;
   bool swallowing_clicks_ = false;
   bool closing_ = false;
+  QSize centred_frame_;  // the frame size the dialog was last centred with
   ISettingsFileWriter* writer_ = nullptr;
   std::function<void()> animation_wait_;
 };

@@ -1,4 +1,5 @@
 // TfrmConfig's controls and its creation.
+#include <QMoveEvent>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -79,9 +80,27 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
   setFixedSize(kClientWidth, grpOptions->geometry().bottom() + 1 + 8);
   // Centred on the whole screen; Qt's own placement of dialogs guesses a
   // frame where there may be none.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->geometry().center() - rect().center());
+  CentreFrame();
   connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
+  FollowFocusOfPresses();
   FormCreate();
+}
+
+void TfrmConfig::CentreFrame() {
+  QScreen* screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  // The frame, title bar included, is what sits in the middle; it is known
+  // only once the window system has decorated the window.
+  const QRect frame = frameGeometry();
+  centred_frame_ = frame.size();
+  const QRect area = screen->geometry();
+  move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
+}
+
+void TfrmConfig::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  // The size is fixed, so only a new frame changes this; a move by the user does not.
+  if (frameGeometry().size() != centred_frame_) CentreFrame();
 }
 
 TfrmConfig::~TfrmConfig() {

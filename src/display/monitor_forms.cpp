@@ -13,6 +13,8 @@ void CoverOtherMonitors(TfrmMain& first) {
     if (i == first.Monitor()) continue;
     auto* form = new TfrmMain(first, i);
     form->isPreview = false;
+    // The same kind of window as the first: no taskbar button where it has none.
+    form->setWindowFlags(first.windowFlags());
     form->setAttribute(Qt::WA_DeleteOnClose);
     // Input on any monitor ends the whole show.
     QObject::connect(form, &QObject::destroyed, &first, [main] {

@@ -86,6 +86,38 @@ TEST_F(DialogDropTest, OnlyTheFirstOfSeveralItemsCounts) {
   EXPECT_EQ(Field(), dir_ / "two");
 }
 
+TEST_F(DialogDropTest, TakesTheNameAsACopyOrLinkNeverAMove) {
+  // The source sees the drop event's action: a Move would let it delete the file.
+  const struct {
+    Qt::DropActions offered;
+    Qt::KeyboardModifiers keys;  // Shift proposes Move, Ctrl+Shift Link
+    Qt::DropAction seen;
+  } cases[] = {
+      {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::ShiftModifier, Qt::CopyAction},
+      {Qt::MoveAction | Qt::LinkAction, Qt::ShiftModifier, Qt::LinkAction},
+      {Qt::CopyAction | Qt::LinkAction, Qt::ControlModifier | Qt::ShiftModifier, Qt::CopyAction},
+      {Qt::MoveAction, Qt::ShiftModifier, Qt::IgnoreAction},
+  };
+  Open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.offered));
+    Folder()->setText(QString());
+    QMimeData data;
+    data.setUrls({FileUrl(dir_ / "two")});
+    QDragEnterEvent enter(QPoint(200, 300), c.offered, &data, Qt::LeftButton, c.keys);
+    QCoreApplication::sendEvent(form_, &enter);
+    QDropEvent drop(QPointF(200, 300), c.offered, &data, Qt::LeftButton, c.keys);
+    QCoreApplication::sendEvent(form_, &drop);
+    const bool taken = c.seen != Qt::IgnoreAction;
+    EXPECT_EQ(enter.isAccepted(), taken);
+    EXPECT_EQ(drop.isAccepted(), taken);
+    if (taken) {
+      EXPECT_EQ(drop.dropAction(), c.seen);
+    }
+    EXPECT_EQ(Field(), taken ? dir_ / "two" : "");
+  }
+}
+
 TEST_F(DialogDropTest, DropOutsideTheClientAreaChangesNothing) {
   Open();
   const std::string before = Field();

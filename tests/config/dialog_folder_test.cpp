@@ -123,6 +123,26 @@ TEST_F(DialogFolderTest, SwitchingWindowsNeitherLeavesNorEntersTheField) {
   ExpectReportedAndRestored();
 }
 
+TEST_F(DialogFolderTest, ChecksEachClickAwayAlsoWhileTheDialogIsNotTheActiveWindow) {
+  // With no window manager nothing activates the dialog again after the
+  // first message: the check must not depend on the activation.
+  OpenWithMissingFolder();
+  auto* box = Get<QCheckBox>("chkIllustExtend");
+  const bool checked = box->isChecked();
+  for (size_t round = 1; round <= 2; ++round) {
+    SCOPED_TRACE(round);
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_FALSE(form_->isActiveWindow());
+    Folder()->setText(QString::fromStdString(dir_ / "missing"));
+    QTest::mouseClick(box, Qt::LeftButton);
+    ASSERT_EQ(messages_.size(), round);
+    EXPECT_EQ(Folder()->text().toStdString(), dir_.path());
+    EXPECT_EQ(form_->focusWidget(), Folder());
+    EXPECT_EQ(box->isChecked(), checked);  // the click did not go on to act
+    QTest::qWait(1);
+  }
+}
+
 TEST_F(DialogFolderTest, EnterInTheFieldSavesAMissingFolderWithoutAQuestion) {
   OpenWithMissingFolder();
   Key(Qt::Key_Return);

@@ -1,5 +1,6 @@
 // The dialog's window, controls, fonts, tab order, information group and
 // glyphs.
+#include <cstdlib>
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFontInfo>
@@ -107,6 +108,11 @@ TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
   // Centred on the screen, within the width of a window frame.
   EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
+  // The frame, not the client area, sits in the middle: as much space on each side.
+  const QRect frame = form_->frameGeometry(), area = QGuiApplication::primaryScreen()->geometry();
+  EXPECT_NE(frame, form_->geometry()) << "no frame to centre";
+  EXPECT_LE(std::abs((frame.left() - area.left()) - (area.right() - frame.right())), 1);
+  EXPECT_LE(std::abs((frame.top() - area.top()) - (area.bottom() - frame.bottom())), 1);
   const Qt::WindowFlags flags = form_->windowFlags();
   EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
   EXPECT_FALSE(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));

@@ -4,7 +4,9 @@
 #include <QProgressBar>
 #include <filesystem>
 
+#include "display/monitor_forms.h"
 #include "display/splash_form.h"
+#include "platform/gui/window_stack.h"
 #include "display_fixture.h"
 
 namespace orv::test {
@@ -89,6 +91,33 @@ TEST_F(CreateTest, MissingFolderGivesAnEmptyList) {
   std::filesystem::remove_all(pics);
   auto form = Create();
   EXPECT_TRUE(form->pictures.empty());
+}
+
+// Two side-by-side monitors of the fake screen's size.
+class TwoMonitors : public FakeScreen {
+ public:
+  int Monitors() override { return 2; }
+  TRect MonitorGeometry(int i) override { return Rect(i * size.Width, 0, (i + 1) * size.Width, size.Height); }
+};
+
+TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
+  TwoMonitors two;
+  SetScreenForTesting(&two);
+  auto form = Create();
+  const Qt::WindowFlags own = form->windowFlags();
+  EXPECT_NE(own & Qt::WindowType_Mask, Qt::Tool);  // the routine does it, not the form
+  HideTaskbarButton(form.get());
+  CoverOtherMonitors(*form);
+  std::vector<QWidget*> forms;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (qobject_cast<TfrmMain*>(w)) forms.push_back(w);
+  ASSERT_EQ(forms.size(), 2u);
+  for (QWidget* w : forms) {
+    EXPECT_EQ(w->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_EQ(w->windowFlags() & ~Qt::WindowType_Mask, own & ~Qt::WindowType_Mask);  // frameless, on top
+  }
+  form.reset();
+  SetScreenForTesting(&screen);
 }
 
 }  // namespace

@@ -130,6 +130,21 @@ TEST(SearchPictures, MissingFolderRunsThroughToTheEnd) {
   EXPECT_EQ(log.events[log.events.size() - 2], "bar 100");
 }
 
+TEST(SearchPictures, EmptyFolderNameListsNothingEvenWherePicturesAreAtHand) {
+  // An empty name must not read the working folder and give "/name" paths
+  // that never load: the display would stay blank without its error lines.
+  test::TempDir dir;
+  test::WriteFile(dir / "a.jpg", "x");
+  WriteShortcutTo(dir / "b.lnk", dir / "a.jpg");
+  const fs::path was = fs::current_path();
+  fs::current_path(dir.path());
+  ProgressLog log;
+  const std::vector<std::string> list = SearchPictures("", log);
+  fs::current_path(was);
+  EXPECT_TRUE(list.empty()) << list.front();
+  EXPECT_EQ(log.events[log.events.size() - 3], "caption Searching : 0");
+}
+
 TEST(SearchPictures, UnreadableFolderGivesAnEmptyList) {
   if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
   test::TempDir dir;

@@ -19,6 +19,12 @@ QWindow* TopWindow(QWidget* w) {
 
 }  // namespace
 
+void HideTaskbarButton(QWidget* window) {
+  const bool shown = window->isVisible();
+  window->setWindowFlags(window->windowFlags() | Qt::Tool);
+  if (shown) window->show();  // changing the flags hides a shown window
+}
+
 void RaiseWindow(QWidget* window) {
   if (!window) return;
   window->window()->raise();

@@ -6,6 +6,10 @@ class QWidget;
 
 namespace orv {
 
+// Takes the top-level window out of the taskbar: a tool window, which
+// taskbars and pagers skip. Keeps its other window flags.
+void HideTaskbarButton(QWidget* window);
+
 // Sends what is queued for the window system now (on X11 an xcb flush):
 // requests such as a raise would otherwise wait until the event loop idles.
 void FlushWindowSystem();

@@ -38,7 +38,10 @@ bool DirectoryExists(const std::string& path) {
 
 std::vector<std::string> ListFilesWithExt(const std::string& folder, const std::string& ext) {
   std::vector<std::string> out;
-  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  // An empty name is no folder: reading "." would give names that the
+  // caller's "folder/name" paths cannot find.
+  if (folder.empty()) return out;
+  DIR* dir = ::opendir(folder.c_str());
   if (!dir) return out;
   const std::string want = AsciiLower(ext);
   const int dfd = ::dirfd(dir);
