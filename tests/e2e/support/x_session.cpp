@@ -20,7 +20,9 @@ XvfbServer::XvfbServer(const std::vector<std::string>& args) {
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
   ProcessOptions options;
-  options.argv = {kXvfb, "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp"};
+  // -noreset: a server that resets when its last client leaves refuses the
+  // next program for a moment (a test that ends one copy and starts another).
+  options.argv = {kXvfb, "-displayfd", std::to_string(fds[1]), "-nolisten", "tcp", "-noreset"};
   options.argv.insert(options.argv.end(), args.begin(), args.end());
   options.keep_fds = {fds[1]};
   try {
