@@ -26,9 +26,10 @@ ORV_PACKAGE_PACKAGES=(dpkg-dev file)
 # The package check also validates the settings page and the .desktop files.
 ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
 
-# Tests and benchmarks beyond the build: the referee and peer decoders, and a
-# Latin-only font for the test that tells real text from empty boxes.
-ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
+# Tests and benchmarks beyond the build: the referee and peer decoders, a
+# Latin-only font for the test that tells real text from empty boxes, and the
+# xscreensaver daemon that hosts a staged install.
+ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core xscreensaver
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
