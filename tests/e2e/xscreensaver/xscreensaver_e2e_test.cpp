@@ -1,4 +1,4 @@
-// The real xscreensaver daemon runs a staged install of the program: on
+// The real xscreensaver daemon (and mate-screensaver) run a staged install: on
 // activation every window of the host shows the picture at its own monitor's
 // aspect over the host's screenshot, and once the host has let go no copy of
 // ours (nor a D-Bus daemon started for one) is left running.
@@ -138,14 +138,14 @@ struct Layout {
 
 // The 4:3 picture enlarged into the monitor, centred; inside near its edges
 // the picture, just outside (across the bars) the host's screenshot.
-bool ShowsPicture(const PpmImage& s, const Monitor& m) {
+bool ShowsPicture(const PpmImage& s, const Monitor& m, Rgb outside = kDesktop) {
   const bool wide = m.w * 3 >= m.h * 4;
   const int w = wide ? m.h * 4 / 3 : m.w, h = wide ? m.h : m.w * 3 / 4;
   const int x = m.x + (m.w - w) / 2, y = m.y + (m.h - h) / 2;
   if (s.width() < m.x + m.w || s.height() < m.y + m.h) return false;
   if (!Near(s.At(x + 3, y + 3), kPicture) || !Near(s.At(x + w - 4, y + h - 4), kPicture)) return false;
-  if (wide) return Near(s.At(x - 4, y + h / 2), kDesktop) && Near(s.At(x + w + 3, y + h / 2), kDesktop);
-  return Near(s.At(x + w / 2, y - 4), kDesktop) && Near(s.At(x + w / 2, y + h + 3), kDesktop);
+  if (wide) return Near(s.At(x - 4, y + h / 2), outside) && Near(s.At(x + w + 3, y + h / 2), outside);
+  return Near(s.At(x + w / 2, y - 4), outside) && Near(s.At(x + w / 2, y + h + 3), outside);
 }
 
 class XscreensaverE2E : public ::testing::TestWithParam<Layout> {
@@ -270,6 +270,80 @@ const Layout kLayouts[] = {
      {{"", 0, 0, 1280, 800}, {".1", 0, 0, 800, 800}},
      false},
 };
+
+// mate-screensaver runs only hacks that lie in its own folder or in
+// libexec/xscreensaver, listed by a .desktop file of applications/screensavers
+// that names our theme. A private mount namespace puts a hack folder with our
+// link over /usr/libexec/xscreensaver, so the installed .desktop file is used
+// as it is. The host gives no screenshot: the background is black.
+TEST(MateScreensaverE2E, RunsTheInstalledThemeAndEndsItOnDeactivation) {
+  for (const char* tool : {"/usr/bin/mate-screensaver", "/usr/bin/mate-screensaver-command",
+                           "/usr/bin/dbus-run-session", "/usr/bin/unshare"})
+    if (!Executable(tool)) GTEST_SKIP() << tool << " is not installed";
+  if (::geteuid() != 0) GTEST_SKIP() << "the private mount namespace needs root";
+  if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import is not installed";
+  Stage local;
+  if (!local.skip.empty()) GTEST_SKIP() << local.skip;
+  const std::string hacks = local.dir / "hacks", config = local.dir / "config", addr = local.dir / "bus";
+  std::filesystem::create_directories(hacks);
+  std::filesystem::create_directories(config + "/glib-2.0/settings");
+  std::filesystem::create_symlink(local.dir / "stage/usr/bin/orvanne", hacks + "/orvanne");
+  // The staged copy keeps its settings beside it; the theme's command line has no folder.
+  std::ofstream(local.dir / "stage/usr/bin/orvanne.ini")
+      << "[BGIllust]\nFolder=" << (local.dir / "pictures") << "\nChangeSec=60\nExtend=1\n";
+  std::ofstream(config + "/glib-2.0/settings/keyfile")
+      << "[org/mate/screensaver]\nmode='single'\nthemes=['screensavers-orvanne']\nlock-enabled=false\n";
+  const std::string runtime = local.dir / "runtime";
+  ::mkdir(runtime.c_str(), 0700);
+
+  XvfbServer x(1280, 800);
+  Env env;
+  env.Set("DISPLAY", x.display()).Set("XDG_RUNTIME_DIR", runtime).Set("XDG_CONFIG_HOME", config);
+  env.Set("GSETTINGS_BACKEND", "keyfile").Set("XDG_CURRENT_DESKTOP", "MATE");
+  env.Set("XDG_DATA_DIRS", local.dir / "stage/usr/share:/usr/share").Set("HACKS", hacks).Set("ADDR", addr);
+  env.unset = {"DBUS_SESSION_BUS_ADDRESS", "XSCREENSAVER_WINDOW", "QT_QPA_PLATFORM"};
+  ASSERT_EQ(RunProgram({kXsetroot, "-solid", "#30A040"}, env).status, 0);
+  auto daemon = Process::Start(
+      {{"/usr/bin/unshare", "-m", "/bin/sh", "-c",
+        "mount --make-rprivate / && mount --bind \"$HACKS\" /usr/libexec/xscreensaver && exec dbus-run-session -- "
+        "/bin/sh -c 'echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$ADDR\" && exec mate-screensaver --no-daemon --debug'"},
+       env,
+       local.dir / "mate.log",
+       {}});
+  auto log = [&] { return "mate-screensaver output:\n" + ReadAll(local.dir / "mate.log"); };
+  std::string bus;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        bus = ReadAll(addr);
+        return !bus.empty() && bus.back() == '\n';
+      },
+      Millis(30000)))
+      << log();
+  bus.pop_back();
+  Env client = env;
+  client.Set("DBUS_SESSION_BUS_ADDRESS", bus);
+  auto command = [&](const char* what) { return RunProgram({"/usr/bin/mate-screensaver-command", what}, client); };
+  ASSERT_TRUE(WaitUntil([&] { return command("--query").status == 0; }, Millis(30000), Millis(200))) << log();
+  ASSERT_EQ(command("--activate").status, 0) << log();
+
+  XTools tools(x.display());
+  const Monitor screen{"", 0, 0, 1280, 800};
+  EXPECT_TRUE(WaitUntil([&] { return ShowsPicture(tools.Screenshot(local.dir / "shot.ppm"), screen, Rgb{0, 0, 0}); },
+                        Millis(30000), Millis(300)))
+      << log();
+  EXPECT_EQ(LiveProcesses(0, x.display(), "orvanne"), 1) << log();
+
+  ASSERT_EQ(command("--deactivate").status, 0) << log();
+  const auto asked = std::chrono::steady_clock::now();
+  const bool gone = WaitUntil([&] { return LiveProcesses(0, x.display(), "orvanne") == 0; }, Millis(1000), Millis(5));
+  std::cout << "[ measured ] mate-screensaver: copy gone "
+            << std::chrono::duration_cast<Millis>(std::chrono::steady_clock::now() - asked).count()
+            << " ms after --deactivate\n";
+  EXPECT_TRUE(gone) << log();
+  EXPECT_EQ(LiveProcesses(0, x.display(), "dbus-launch"), 0);
+  command("--exit");
+  EXPECT_TRUE(daemon->Wait(Millis(20000))) << log();
+}
 
 INSTANTIATE_TEST_SUITE_P(Daemon, XscreensaverE2E, ::testing::ValuesIn(kLayouts),
                          [](const ::testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
