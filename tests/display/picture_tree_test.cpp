@@ -1,0 +1,196 @@
+// The picture list with subfolders: which folders the walk takes, what it
+// leaves out, and what the splash shows meanwhile.
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "display/picture_list.h"
+#include "support/test_support.h"
+
+namespace orv {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ProgressLog : public ISearchProgress {
+ public:
+  std::vector<std::string> events;
+  void SetCaption(const std::string& text) override { events.push_back("caption " + text); }
+  void SetProgress(int position) override { events.push_back("bar " + std::to_string(position)); }
+  void Repaint() override { events.push_back("repaint"); }
+  void StillSearching(size_t count) override { events.push_back("still " + std::to_string(count)); }
+};
+
+// While alive, this thread obeys file permissions even as root (which
+// otherwise reads every folder), so that an unreadable folder is one.
+class ObeyFilePermissions {
+ public:
+  ObeyFilePermissions() {
+    if (::geteuid() != 0 || ::syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct now[2] = {saved_[0], saved_[1]};
+    now[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    dropped_ = ::syscall(SYS_capset, &header_, now) == 0;
+  }
+  ~ObeyFilePermissions() {
+    if (dropped_) ::syscall(SYS_capset, &header_, saved_);
+  }
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2] = {};
+  bool dropped_ = false;
+};
+
+// A tree described by lines: "dir/", "file", "link -> target" (target
+// relative to the top), "locked/" (a folder nobody may read).
+void Build(const test::TempDir& top, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    const size_t arrow = line.find(" -> ");
+    if (arrow != std::string::npos) {
+      fs::create_directories(fs::path(top / line.substr(0, arrow)).parent_path());
+      fs::create_symlink(top / line.substr(arrow + 4), top / line.substr(0, arrow));
+    } else if (line.back() == '/') {
+      fs::create_directories(top / line);
+    } else {
+      fs::create_directories(fs::path(top / line).parent_path());
+      test::WriteFile(top / line, "x");
+    }
+  }
+}
+
+std::string Chain(int levels, const std::string& leaf) {
+  std::string path;
+  for (int i = 1; i <= levels; ++i) path += "d" + std::to_string(i) + "/";
+  return path + leaf;
+}
+
+void WriteShortcutTo(const std::string& link, const std::string& target) {
+  test::ShellLinkSpec spec;
+  std::string z = "Z:" + target;
+  std::replace(z.begin(), z.end(), '/', '\\');
+  spec.local_base_path = z;
+  test::WriteFile(link, test::BuildShellLink(spec));
+}
+
+TEST(SearchPictureTree, TakesTheFoldersUnderTheChosenOneWithinItsBounds) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> tree;
+    std::vector<std::string> locked;  // made unreadable after building
+    bool subfolders;
+    TSearchLimits limits;
+    std::multiset<std::string> want;  // relative to the top
+  };
+  std::vector<std::string> deep = {"p.jpg"};
+  std::multiset<std::string> deep_want = {"p.jpg"};
+  for (int level = 1; level <= 34; ++level) {
+    deep.push_back(Chain(level, "p.jpg"));
+    if (level <= 32) deep_want.insert(Chain(level, "p.jpg"));
+  }
+  const Case cases[] = {
+      {"off lists the chosen folder alone",
+       {"a.jpg", "sub/b.jpg", "sub/deeper/c.png"}, {}, false, {}, {"a.jpg"}},
+      {"a folder holding only subfolders",
+       {"2023/x.jpg", "2024/05/y.png", "2024/06/"}, {}, true, {}, {"2023/x.jpg", "2024/05/y.png"}},
+      {"extensions in any letter case, nothing else",
+       {"s/A.JPG", "s/b.Jpeg", "s/c.PnG", "s/d.GIF", "s/e.bMp", "s/f.jpe", "s/g.txt", "s/h.png.bak", "s/.i.png",
+        "s/dir.jpg/j.gif"},
+       {}, true, {}, {"s/A.JPG", "s/b.Jpeg", "s/c.PnG", "s/d.GIF", "s/e.bMp", "s/.i.png", "s/dir.jpg/j.gif"}},
+      {"links back up the tree and to a folder seen already",
+       {"a/x.jpg", "a/up -> .", "a/self -> a", "c/y.png", "c/a -> a", "c/pic.jpg -> c/y.png", "c/gone.jpg -> nowhere"},
+       {}, true, {}, {"a/x.jpg", "c/y.png", "c/pic.jpg"}},
+      {"no deeper than 32 levels", deep, {}, true, {}, deep_want},
+      {"unreadable folders are skipped",
+       {"ok/x.jpg", "locked/y.jpg", "ok/locked/z.jpg", "ok/locked/open/w.jpg"}, {"locked", "ok/locked"}, true, {},
+       {"ok/x.jpg"}},
+      {"no name past the entry limit is read",
+       {"a.jpg", "b.jpg", "c.jpg", "sub/d.jpg"}, {}, true, {32, 4}, {"a.jpg", "b.jpg", "c.jpg"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::TempDir top;
+    Build(top, c.tree);
+    for (const std::string& folder : c.locked) ASSERT_EQ(::chmod((top / folder).c_str(), 0), 0);
+    std::vector<std::string> list;
+    ProgressLog log;
+    {
+      ObeyFilePermissions obey;
+      if (!c.locked.empty()) {
+        struct stat st;
+        ASSERT_NE(::stat((top / c.locked.back() + "/.").c_str(), &st), 0) << "the folder is still readable";
+      }
+      list = SearchPictures(top.path(), log, c.subfolders, c.limits);
+    }
+    std::multiset<std::string> got;
+    for (const std::string& path : list) {
+      ASSERT_EQ(path.rfind(top.path() + "/", 0), 0u) << path;
+      got.insert(path.substr(top.path().size() + 1));
+    }
+    EXPECT_EQ(got, c.want);
+    EXPECT_EQ(log.events[log.events.size() - 3], "caption Searching : " + std::to_string(c.want.size()));
+    EXPECT_EQ(log.events[log.events.size() - 2], "bar 100");
+  }
+}
+
+TEST(SearchPictureTree, WithoutSubfoldersToFindItListsAsTheFolderAloneDoes) {
+  // The same passes in the same order, and the same splash steps.
+  test::TempDir top;
+  for (int i = 0; i < 60; ++i) test::WriteFile(top / ("p" + std::to_string(i) + ".jpg"), "x");
+  Build(top, {"a.BMP", "b.gif", "c.jpeg", "d.png", "e.Jpg", "t.png"});
+  WriteShortcutTo(top / "t.lnk", top / "t.png");
+  ProgressLog alone, tree;
+  const std::vector<std::string> want = SearchPictures(top.path(), alone);
+  EXPECT_EQ(SearchPictures(top.path(), tree, true), want);
+  EXPECT_EQ(tree.events, alone.events);
+  ASSERT_EQ(want.size(), 67u);
+  EXPECT_EQ(want.back(), top / "t.png");  // the shortcut's target, last
+}
+
+TEST(SearchPictureTree, CountsOnAcrossFoldersAndResolvesTheirShortcuts) {
+  test::TempDir top;
+  Build(top, {"a/b/", "c/"});
+  for (const char* folder : {"", "a/", "a/b/"})
+    for (int i = 0; i < 30; ++i) test::WriteFile(top / (folder + std::string("p") + std::to_string(i) + ".png"), "x");
+  test::WriteFile(top / "outside.gif", "x");
+  WriteShortcutTo(top / "c/s.LNK", top / "outside.gif");
+  ProgressLog below, log;
+  const std::vector<std::string> list = SearchPictures(top / "a", below, true);
+  ASSERT_EQ(list.size(), 60u);
+  EXPECT_EQ(std::count(list.begin(), list.end(), top / "outside.gif"), 0);
+  const std::vector<std::string> all = SearchPictures(top.path(), log, true);
+  ASSERT_EQ(all.size(), 92u);
+  EXPECT_EQ(std::count(all.begin(), all.end(), top / "outside.gif"), 2);  // itself and the shortcut's target
+
+  // The count every 50 and between folders; the bar never goes back and
+  // stays short of 100 until the end.
+  std::vector<std::string> captions;
+  int bar = 0;
+  size_t still = 0;
+  for (const std::string& e : log.events) {
+    if (e.rfind("caption ", 0) == 0) captions.push_back(e.substr(8));
+    if (e.rfind("still ", 0) == 0) {
+      EXPECT_GE(std::stoul(e.substr(6)), still) << e;
+      still = std::stoul(e.substr(6));
+    }
+    if (e.rfind("bar ", 0) == 0) {
+      const int now = std::stoi(e.substr(4));
+      EXPECT_GE(now, bar) << e;
+      if (now == 100) {
+        EXPECT_EQ(&e, &log.events[log.events.size() - 2]);
+      }
+      bar = now;
+    }
+  }
+  EXPECT_EQ(std::count(captions.begin(), captions.end(), "Searching : 50"), 1);
+  EXPECT_EQ(captions.back(), "Searching : 92");
+  EXPECT_EQ(still, 92u);  // after the last folder
+}
+
+}  // namespace
+}  // namespace orv
