@@ -10,6 +10,7 @@
 #include "config/config_form.h"
 #include "config/config_rules.h"
 #include "config/documentation.h"
+#include "config/fit_to_screen.h"
 #include "config/config_widgets.h"
 #include "config/glyphs.h"
 #include "platform/gui/app_icon.h"
@@ -91,6 +92,7 @@ void TfrmConfig::CentreFrame() {
   if (!screen) return;
   // The frame, title bar included, is what sits in the middle; it is known
   // only once the window system has decorated the window.
+  FitDialogToScreen(this, screen->availableGeometry());
   const QRect frame = frameGeometry();
   centred_frame_ = frame.size();
   const QRect area = screen->geometry();
