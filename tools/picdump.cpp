@@ -17,9 +17,10 @@ int main(int argc, char** argv) {
   orv::RegisterPictureFormats();
   try {
     orv::TPicture picture;
+    picture.BitmapOnly = true;
     picture.LoadFromFile(argv[1]);
     orv::TBitmap bitmap;
-    picture.Graphic()->AssignTo(bitmap);
+    picture.Graphic()->ReleaseTo(bitmap);
     if (bitmap.Empty()) {
       std::fprintf(stderr, "%s: 画像が空です\n", argv[1]);
       return 1;

@@ -54,6 +54,7 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
       // A container of its own: the graphic and its compressed data go as
       // soon as the bitmap is out.
       TPicture picture;
+      picture.BitmapOnly = true;
       picture.LoadFromFile(r.name);
       t1 = SteadyClock::now();
       TGraphic* graphic = picture.Graphic();
@@ -66,7 +67,7 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
         out.scaleShift = ReduceJpeg(*jpeg, orientation, r);
       }
       // Lazy decoders (JPEG, GIF frames) decode here and fail here.
-      graphic->AssignTo(P);
+      graphic->ReleaseTo(P);
     }
     t2 = SteadyClock::now();
     if (P.Empty() || Wp <= 0 || Hp <= 0 || !r.background) return out;

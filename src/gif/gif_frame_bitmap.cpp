@@ -35,6 +35,13 @@ const TBitmap& TGIFSubImage::Bitmap() {
   return *bitmap_;
 }
 
+TBitmap TGIFSubImage::ReleaseBitmap() {
+  if (!bitmap_) BuildBitmap();
+  TBitmap out = std::move(*bitmap_);
+  FreeBitmap();
+  return out;
+}
+
 const TBitmap* TGIFSubImage::Mask() {
   if (bitmap_ && need_mask_ && transparent_) FreeBitmap();
   if (!bitmap_) BuildBitmap();

@@ -63,6 +63,7 @@ class TGIFImage : public TGraphic {
   bool Empty() const override { return images_.Count() == 0; }
   void Draw(TCanvas& canvas, const TRect& r) override { PaintOnCanvas(canvas, r); }
   void AssignTo(TBitmap& dest) override { CopyToBitmap(dest); }
+  void ReleaseTo(TBitmap& dest) override;
   // Two images are equal only when they are the same object.
   bool Equals(const TGraphic& other) const { return this == &other; }
 

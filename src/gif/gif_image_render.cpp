@@ -61,6 +61,24 @@ void TGIFImage::CopyToBitmap(TBitmap& dest) {
   dest.Assign(*bmp);
 }
 
+void TGIFImage::ReleaseTo(TBitmap& dest) {
+  StopAllPainters();  // nothing draws on the bitmap that goes
+  if (images_.Count() == 0) {
+    dest = TBitmap();
+    return;
+  }
+  TGIFSubImage& first = *images_[0];
+  if (first.Width() == Width() && first.Height() == Height()) {
+    // The frame's own bitmap, not a copy of it.
+    dest = first.ReleaseBitmap();
+    return;
+  }
+  BuildFrameBitmap();
+  dest = std::move(*frame_bitmap_);
+  frame_canvas_.reset();
+  frame_bitmap_.reset();
+}
+
 void TGIFImage::DrawFrameBitmap(TCanvas& canvas, const TRect& r) {
   if (!frame_bitmap_) return;
   if (DrawOptions & DrawTiling) {

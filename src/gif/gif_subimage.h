@@ -68,6 +68,9 @@ class TGIFSubImage : public TGIFItem {
   // The frame as an 8-bit bitmap (or dithered to the 216 colours), built on
   // first request.
   const TBitmap& Bitmap();
+  // Moves the bitmap out (built first if need be); the next Bitmap() builds
+  // it again.
+  TBitmap ReleaseBitmap();
   bool HasBitmap() const { return bitmap_ != nullptr; }
   // Set where the pixel has the transparent index; nullptr when none.
   const TBitmap* Mask();

@@ -16,6 +16,7 @@ class TBitmapGraphic : public TGraphic {
   bool Empty() const override { return bitmap_.Empty(); }
   void Draw(TCanvas& canvas, const TRect& r) override { canvas.StretchDraw(r, bitmap_); }
   void AssignTo(TBitmap& dest) override { dest.Assign(bitmap_); }
+  void ReleaseTo(TBitmap& dest) override { dest = std::move(bitmap_); }
   void Assign(const TGraphic& source) override;
 
   TBitmap& Bitmap() { return bitmap_; }

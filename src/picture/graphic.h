@@ -47,12 +47,21 @@ class TGraphic {
   // Gives the bitmap the decoded picture (size and pixels). Decoders that
   // decode lazily raise their data errors here.
   virtual void AssignTo(TBitmap& dest) = 0;
+  // AssignTo for a caller that drops the graphic next: the pixels may move
+  // instead of being copied, so a huge picture never lives twice. The
+  // graphic may be left empty.
+  virtual void ReleaseTo(TBitmap& dest) { AssignTo(dest); }
   // Takes the picture of another graphic; refused unless the class knows how.
   virtual void Assign(const TGraphic& source);
 
   // The EXIF orientation the file records (1 to 8, see exif_orientation.h);
   // 1 for formats and files without one.
   virtual int Orientation() const { return 1; }
+
+  // Set before loading by callers that want nothing but the bitmap: data it
+  // does not carry (a PNG's alpha mask) is not kept.
+  void SetBitmapOnly(bool value) { bitmap_only_ = value; }
+  bool BitmapOnly() const { return bitmap_only_; }
 
   bool Transparent() const { return transparent_; }
   virtual void SetTransparent(bool value);
@@ -77,6 +86,7 @@ class TGraphic {
  private:
   bool transparent_ = false;
   bool palette_modified_ = false;
+  bool bitmap_only_ = false;
 };
 
 }  // namespace orv

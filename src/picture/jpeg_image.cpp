@@ -144,6 +144,11 @@ void TJPEGImage::AssignTo(TBitmap& dest) {
   dest.Assign(*bitmap_);
 }
 
+void TJPEGImage::ReleaseTo(TBitmap& dest) {
+  DIBNeeded();
+  dest = std::move(*bitmap_);
+}
+
 void TJPEGImage::Assign(const TGraphic& source) {
   if (!source.ClassType()->InheritsFrom(&kJPEGImageClass)) {
     TGraphic::Assign(source);

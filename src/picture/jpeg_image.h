@@ -56,6 +56,7 @@ class TJPEGImage : public TGraphic {
   bool Empty() const override;
   void Draw(TCanvas& canvas, const TRect& r) override;
   void AssignTo(TBitmap& dest) override;
+  void ReleaseTo(TBitmap& dest) override;
   // Takes another JPEG picture (sharing its compressed data); other classes
   // are refused.
   void Assign(const TGraphic& source) override;

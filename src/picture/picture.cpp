@@ -79,6 +79,7 @@ void TPicture::LoadFromFile(const std::string& path) {
   if (!cls) throw EInvalidGraphic(FormatMessage("拡張子 .%s の画像形式は処理できません", ext));
   std::unique_ptr<TGraphic> graphic = cls->create();
   graphic->OnProgress = OnProgress;
+  graphic->SetBitmapOnly(BitmapOnly);
   {
     TFileStream stream(path, fmOpenRead);
     graphic->LoadFromStream(stream);

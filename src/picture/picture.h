@@ -59,6 +59,8 @@ class TPicture {
 
   std::function<void()> OnChange;
   TProgressEvent OnProgress;
+  // Handed to each graphic it loads (see TGraphic::SetBitmapOnly).
+  bool BitmapOnly = false;
 
  private:
   void Changed() {

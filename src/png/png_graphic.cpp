@@ -56,7 +56,7 @@ void TPNGGraphic::ReadPNG(TStream& stream, bool with_options) {
   reader.GIFControlStorage = &gif_control_;
   reader.ExifStorage = &exif_;
   mask_.Assign(TBitmap());
-  reader.MaskBitmap = &mask_;
+  reader.MaskBitmap = BitmapOnly() ? nullptr : &mask_;
   // Our progress handler stands in for the bitmap's during the read.
   ProgressSwap swap(bitmap_, with_options ? OnProgress : TProgressEvent());
   reader.ReadImage(&bitmap_, stream, 0);

@@ -27,6 +27,7 @@ class TPNGGraphic : public TGraphic {
   void SetHeight(int value) override;
   void Draw(TCanvas& canvas, const TRect& r) override { canvas.StretchDraw(r, bitmap_); }
   void AssignTo(TBitmap& dest) override { dest.Assign(bitmap_); }
+  void ReleaseTo(TBitmap& dest) override { dest = std::move(bitmap_); }
   void Assign(const TGraphic& source) override;
   void SetTransparent(bool value) override;
   int Orientation() const override;

@@ -251,6 +251,44 @@ TEST(GIFConformance, InterlacedTransparentAndAnimated) {
   EXPECT_EQ(Colors(bmp), ComposeFirst(Giflib(BuildGif(o))));
 }
 
+// A transparent first frame reaches the image's bitmap unmasked: its
+// transparent pixels show their palette colour, whether the frame fills the
+// screen or sits at an offset, and whether its data ran to the end or stopped
+// early (the rest of a cut frame holds the transparent index, not 0).
+TEST(GIFConformance, TransparentFirstFrameIsComposedWithoutItsMask) {
+  struct Case {
+    const char* name;
+    int left, top;
+    size_t decoded;  // pixels whose codes are in the file
+  };
+  const Case cases[] = {{"offset, whole", 7, 3, SIZE_MAX}, {"offset, cut short", 7, 3, 70},
+                        {"full screen, cut short", 0, 0, 130}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    GifPlan s;
+    s.width = 31;
+    s.height = 19;
+    s.global = Colors256(16, 4);
+    s.global[9] = 0xFF00FF;  // the transparent index: not black, not entry 0
+    FramePlan f = MakeFrame(c.left, c.top, s.width - c.left, s.height - c.top, 16, 12);
+    f.transparent = 9;
+    for (size_t i = 0; i < f.pixels.size(); i += 5) f.pixels[i] = 9;
+    RefImage ref = Giflib(BuildGif([&] { GifPlan p = s; p.frames.push_back(f); return p; }()));
+    ASSERT_TRUE(ref.ok);
+    if (c.decoded < f.pixels.size()) {
+      f.raw_data = EncodeLZW(Bytes(f.pixels.begin(), f.pixels.begin() + long(c.decoded)), f.lzw);
+      std::fill(ref.frames[0].raster.begin() + long(c.decoded), ref.frames[0].raster.end(), uint8_t(9));
+    }
+    s.frames.push_back(f);
+    const Loaded ours = LoadGif(BuildGif(s));
+    ASSERT_EQ(ours.error, "");
+    ASSERT_TRUE(std::equal(ref.frames[0].raster.begin(), ref.frames[0].raster.end(), ours.image->Images()[0]->Data()));
+    TBitmap bmp;
+    ours.image->CopyToBitmap(bmp);
+    EXPECT_EQ(Colors(bmp), ComposeFirst(ref));
+  }
+}
+
 // --- giflib's own writer ---
 
 struct MemWriter {

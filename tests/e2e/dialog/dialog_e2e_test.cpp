@@ -125,6 +125,43 @@ TEST_F(DialogE2ETest, ShowsJapaneseLabelsAndSavesWhatTheUserChanges) {
                        "[BGColor]\nEnable=0\nColor=0\n[Settings]\nDrawMode=1\nAutoRotate=1\n");
 }
 
+// Without a window manager the dialog is never Qt's active window: the
+// folder check must still follow every focus move out of the field, each
+// time with a real message box, and the missing folder must never be saved.
+TEST_F(DialogE2ETest, EveryFocusMoveOutOfAMissingFolderShowsTheMessageAndSavesNothing) {
+  StartDialog();
+  SettledScreenshot("dialog_before_folder_check");
+  const std::string missing = dir_ / "no_such_folder";
+  // Back-tab (Tab would go to the browse button, which may take the focus
+  // silently) and a click into the interval field.
+  const std::function<void()> moves[] = {[&] { tools_->Key("shift+Tab"); }, [&] { ClickAt(168, 306); }};
+  int round = 0;
+  for (const auto& move : moves) {
+    SCOPED_TRACE(++round);
+    // Nothing gives the dialog the focus back after a box: no window manager.
+    ClickAt(100, 226);  // into the folder field
+    tools_->Key("ctrl+a");
+    tools_->Type(missing);
+    move();
+    const auto box = tools_->WaitForWindow("^情報$", Millis(20000));
+    ASSERT_TRUE(box.has_value()) << "no message box after leaving the field";
+    SaveArtifact(tools_->Screenshot(dir_ / "shot.ppm"), "dialog_missing_folder_" + std::to_string(round));
+    tools_->Focus(*box);
+    tools_->Key("Return");
+    ASSERT_TRUE(WaitUntil([&] { return tools_->SearchWindows("^情報$").empty(); }, Millis(20000), Millis(100)))
+        << "the message box did not close";
+  }
+  // The field holds the saved folder again; OK writes that one.
+  tools_->Focus(window_);
+  tools_->Key("Return");
+  const auto status = app_->Wait(Millis(20000));
+  ASSERT_TRUE(status.has_value()) << "the dialog did not close";
+  EXPECT_EQ(*status, 0);
+  const std::string ini = Ini();
+  EXPECT_NE(ini.find("Folder=" + dir_.path() + "\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("no_such_folder"), std::string::npos) << ini;
+}
+
 TEST_F(DialogE2ETest, TextCheckNoticesAMissingJapaneseFontAndEscWritesNothing) {
   // Only DejaVu, which has no Japanese characters: the labels come out as
   // boxes, and the check must say so.
