@@ -26,9 +26,12 @@ ORV_PACKAGE_PACKAGES=(dpkg-dev file)
 # The package check also validates the settings page and the .desktop files.
 ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
 
-# Tests and benchmarks beyond the build: the referee and peer decoders, and a
-# Latin-only font for the test that tells real text from empty boxes.
+# Tests and benchmarks beyond the build: the referee and peer decoders, a
+# Latin-only font for the test that tells real text from empty boxes, and the
+# two screen-saver hosts that run a staged install (mate-screensaver in its own
+# D-Bus session: dbus-run-session).
 ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
+                   xscreensaver mate-screensaver dbus-daemon
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.

@@ -1,6 +1,7 @@
 // The full-screen show on several monitors and at HiDPI scales: every monitor
 // shows the picture fitted to its own size, one key ends all, and at scale 2
-// the frame fills the screen exactly with the caption in view.
+// the frame fills the screen exactly with the caption in view, and the
+// dialog stays on the screen.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -85,11 +86,11 @@ class ScreensE2E : public ::testing::Test {
     return r.status == 0;
   }
 
-  std::unique_ptr<Process> Start(const Env& extra = {}) {
+  std::unique_ptr<Process> Start(const Env& extra = {}, const std::string& mode = "/s") {
     Env env = x_->ClientEnv();
     env.Set("XDG_RUNTIME_DIR", runtime_);
     for (const auto& [k, v] : extra.set) env.Set(k, v);
-    return Process::Start({{program_, "/s"}, env, dir_ / "orvanne.log", {}});
+    return Process::Start({{program_, mode}, env, dir_ / "orvanne.log", {}});
   }
 
   // Polls screenshots of one X screen until pred holds.
@@ -188,6 +189,33 @@ TEST_P(ScaledScreen, FillsTheScreenWithTheCaptionInView) {
   EXPECT_GE(right, 120);
   EXPECT_LT(bottom, 1079);
   EndWithOneKey(saver);
+}
+
+// 444 x 594 at scale 2 is taller than the 1080 rows: the dialog's frame
+// still lies wholly on the screen, as wide as all its controls, and works.
+TEST_P(ScaledScreen, DialogStaysOnTheScreen) {
+  StartServer({"-noreset", "-screen", "0", "1920x1080x24"});
+  Env env;
+  if (*GetParam().scale_factor) env.Set("QT_SCALE_FACTOR", GetParam().scale_factor);
+  if (*GetParam().xft_dpi) {
+    ASSERT_TRUE(Tool({"/usr/bin/xrdb", "-nocpp", "-merge"}, std::string("Xft.dpi: ") + GetParam().xft_dpi + "\n"));
+  }
+  Settings("");
+  auto dialog = Start(env, "/c");
+  XTools tools(x_->display());
+  const auto id = tools.WaitForWindow("^Orvanne$", Millis(kStartMs));
+  ASSERT_TRUE(id) << Log();
+  const auto frame = tools.Geometry(*id);
+  ASSERT_TRUE(frame);
+  EXPECT_GE(frame->x, 0);
+  EXPECT_GE(frame->y, 0);
+  EXPECT_LE(frame->x + frame->width, 1920);
+  EXPECT_LE(frame->y + frame->height, 1080);
+  EXPECT_GE(frame->width, 2 * 444);
+  EXPECT_EQ(frame->height, 1080);  // the whole height, with the rest to scroll to
+  tools.Focus(*id);
+  ASSERT_EQ(tools.Xdotool({"key", "Escape"}).status, 0);
+  EXPECT_EQ(dialog->Wait(Millis(kEndMs)), std::optional<int>(0)) << Log();
 }
 
 INSTANTIATE_TEST_SUITE_P(Scale2, ScaledScreen,
