@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 
 namespace {
 

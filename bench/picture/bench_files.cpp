@@ -5,12 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-// libjpeg's header needs <cstdio> before it.
-#include <cstdio>
-
-#include <jpeglib.h>
-
 #include "platform/pixel_pool.h"
+#include "support/jpeg_encoder.h"
 
 namespace orv::bench {
 
@@ -76,32 +72,10 @@ std::vector<uint8_t> BitmapFile(int bits) {
 }
 
 std::vector<uint8_t> JpegFile(int h_samp, int v_samp) {
-  const std::vector<uint8_t>& rgb = PhotoRgb();
-  jpeg_compress_struct c;
-  jpeg_error_mgr err;
-  c.err = jpeg_std_error(&err);
-  jpeg_create_compress(&c);
-  unsigned char* out = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &out, &size);
-  c.image_width = kWidth;
-  c.image_height = kHeight;
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_set_quality(&c, 90, TRUE);
-  c.comp_info[0].h_samp_factor = h_samp;
-  c.comp_info[0].v_samp_factor = v_samp;
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(&rgb[size_t(c.next_scanline) * kWidth * 3]);
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  jpeg_destroy_compress(&c);
-  std::vector<uint8_t> bytes(out, out + size);
-  std::free(out);
-  return bytes;
+  test::JpegOptions opts;
+  opts.h_samp = h_samp;
+  opts.v_samp = v_samp;
+  return test::EncodeJpeg(test::RgbImage{kWidth, kHeight, PhotoRgb()}, opts);
 }
 
 void DropFreedMemory() {

@@ -38,11 +38,12 @@ void TGIFGraphicControlExtension::ReadBody(TStream& stream) {
   uint8_t rec[6] = {rec_.BlockSize, rec_.PackedFields, uint8_t(rec_.DelayTime), uint8_t(rec_.DelayTime >> 8),
                     rec_.TransparentColorIndex, rec_.Terminator};
   std::memcpy(rec, raw, size_t(got > 0 ? got : 0));
-  rec_.BlockSize = rec[0];
-  rec_.PackedFields = rec[1];
-  rec_.DelayTime = GetLE16(rec + 2);
-  rec_.TransparentColorIndex = rec[4];
-  rec_.Terminator = rec[5];
+  TGIFFields f(rec, sizeof rec);
+  rec_.BlockSize = f.U8();
+  rec_.PackedFields = f.U8();
+  rec_.DelayTime = f.LE16();
+  rec_.TransparentColorIndex = f.U8();
+  rec_.Terminator = f.U8();
   if (got < 6) {
     ReportWarning(1, "Premature end of data");
     return;
@@ -53,17 +54,16 @@ void TGIFGraphicControlExtension::ReadBody(TStream& stream) {
 // --- plain text and comment ---
 
 void TGIFTextExtension::ReadBody(TStream& stream) {
-  uint8_t raw[13];
-  ReadExact(stream, raw, 13);
-  header_.BlockSize = raw[0];
-  header_.Left = GetLE16(raw + 1);
-  header_.Top = GetLE16(raw + 3);
-  header_.Width = GetLE16(raw + 5);
-  header_.Height = GetLE16(raw + 7);
-  header_.CellWidth = raw[9];
-  header_.CellHeight = raw[10];
-  header_.ForegroundColorIndex = raw[11];
-  header_.BackgroundColorIndex = raw[12];
+  TGIFRecord<13> raw(stream);
+  header_.BlockSize = raw.U8();
+  header_.Left = raw.LE16();
+  header_.Top = raw.LE16();
+  header_.Width = raw.LE16();
+  header_.Height = raw.LE16();
+  header_.CellWidth = raw.U8();
+  header_.CellHeight = raw.U8();
+  header_.ForegroundColorIndex = raw.U8();
+  header_.BackgroundColorIndex = raw.U8();
   ReadTextSubBlocks(stream, text_);
 }
 
@@ -108,15 +108,11 @@ void TGIFAppExtNSLoop::ReadPayload(TStream& stream) {
     ReadExact(stream, &id, 1);
     if ((id & 7) == 1) {
       if (n < 3) throw GIFException("Invalid GIF data");
-      uint8_t raw[2];
-      ReadExact(stream, raw, 2);
-      loop_count_ = GetLE16(raw);
+      loop_count_ = TGIFRecord<2>(stream).LE16();
       SkipBytes(stream, n - 3);
     } else if ((id & 7) == 2) {
       if (n < 5) throw GIFException("Invalid GIF data");
-      uint8_t raw[4];
-      ReadExact(stream, raw, 4);
-      buffer_length_ = GetLE32(raw);
+      buffer_length_ = TGIFRecord<4>(stream).LE32();
       SkipBytes(stream, n - 5);
     } else {
       SkipBytes(stream, n - 1);

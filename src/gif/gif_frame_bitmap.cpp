@@ -2,7 +2,7 @@
 #include <cstring>
 #include <new>
 
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 #include "gif/gif_draw.h"
 #include "gif/gif_image.h"
 #include "gif/gif_subimage.h"

@@ -44,13 +44,12 @@ void TGIFHeader::LoadFromStream(TStream& stream) {
     ReadExact(stream, sig, 6);
     if (!IsSignature(sig)) throw GIFException("Invalid GIF signature");
   }
-  uint8_t raw[7];
-  ReadExact(stream, raw, 7);
-  lsd_.ScreenWidth = GetLE16(raw);
-  lsd_.ScreenHeight = GetLE16(raw + 2);
-  lsd_.PackedFields = raw[4];
-  lsd_.BackgroundColorIndex = raw[5];
-  lsd_.AspectRatio = raw[6];
+  TGIFRecord<7> raw(stream);
+  lsd_.ScreenWidth = raw.LE16();
+  lsd_.ScreenHeight = raw.LE16();
+  lsd_.PackedFields = raw.U8();
+  lsd_.BackgroundColorIndex = raw.U8();
+  lsd_.AspectRatio = raw.U8();
   if (lsd_.PackedFields & 0x80) {
     color_map_.LoadFromStream(stream, ColorTableEntries(lsd_.PackedFields));
     color_map_.SetSorted((lsd_.PackedFields & 0x08) != 0);

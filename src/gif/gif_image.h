@@ -13,7 +13,7 @@
 #include "gif/gif_header.h"
 #include "gif/gif_item.h"
 #include "gif/gif_lists.h"
-#include "gif/gif_painter.h"
+#include "gif/paint/gif_painter.h"
 #include "gif/gif_palette.h"
 #include "gif/gif_subimage.h"
 #include "picture/graphic.h"

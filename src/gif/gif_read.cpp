@@ -7,9 +7,11 @@
 
 namespace orv {
 
+void ThrowPrematureEnd() { throw GIFException("Premature end of data"); }
+
 void ReadExact(TStream& stream, void* buffer, int64_t n) {
   if (n <= 0) return;
-  if (stream.Read(buffer, n) != n) throw GIFException("Premature end of data");
+  if (stream.Read(buffer, n) != n) ThrowPrematureEnd();
 }
 
 bool ReadByte(TStream& stream, uint8_t& value) { return stream.Read(&value, 1) == 1; }

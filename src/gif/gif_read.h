@@ -1,10 +1,12 @@
 // Reading helpers shared by the GIF stream parts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/le_reader.h"
 #include "platform/stream.h"
 
 namespace orv {
@@ -21,10 +23,22 @@ int64_t BytesLeft(TStream& stream);
 // sub-block becomes one string, cut at its first zero byte.
 void ReadTextSubBlocks(TStream& stream, std::vector<std::string>& strings);
 
-inline uint16_t GetLE16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-inline uint32_t GetLE32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
+[[noreturn]] void ThrowPrematureEnd();
+// Fields of bytes already read, taken in order.
+using TGIFFields = TLEReader<ThrowPrematureEnd>;
+
+// A fixed-size record read whole from the stream (a short one fails as
+// ReadExact does), its fields then taken in order.
+template <size_t N>
+class TGIFRecord : public TGIFFields {
+ public:
+  explicit TGIFRecord(TStream& stream) : TGIFFields(bytes_, N) { ReadExact(stream, bytes_, N); }
+  TGIFRecord(const TGIFRecord&) = delete;
+  TGIFRecord& operator=(const TGIFRecord&) = delete;
+
+ private:
+  uint8_t bytes_[N];
+};
 
 // A read-ahead window over another stream, so that the reader's many small
 // reads and one-byte steps back do not each reach the file. The position of

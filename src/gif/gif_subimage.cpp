@@ -53,14 +53,13 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
   // A frame of extensions only, such as a comment before the trailer.
   if (b == kTrailer || b == 0) return;
 
-  uint8_t raw[10];
-  ReadExact(stream, raw, 10);
-  desc_.Separator = raw[0];
-  desc_.Left = GetLE16(raw + 1);
-  desc_.Top = GetLE16(raw + 3);
-  desc_.Width = GetLE16(raw + 5);
-  desc_.Height = GetLE16(raw + 7);
-  desc_.PackedFields = raw[9];
+  TGIFRecord<10> raw(stream);
+  desc_.Separator = raw.U8();
+  desc_.Left = raw.LE16();
+  desc_.Top = raw.LE16();
+  desc_.Width = raw.LE16();
+  desc_.Height = raw.LE16();
+  desc_.PackedFields = raw.U8();
   if (desc_.Width == 0 || desc_.Height == 0) {
     desc_.Width = uint16_t(image_ ? image_->Width() : 0);
     desc_.Height = uint16_t(image_ ? image_->Height() : 0);

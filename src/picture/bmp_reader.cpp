@@ -9,6 +9,7 @@
 
 #include "picture/bmp_pixels.h"
 #include "platform/exceptions.h"
+#include "platform/le_reader.h"
 
 namespace orv {
 
@@ -22,10 +23,9 @@ constexpr uint32_t kMasks888[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
 [[noreturn]] void Invalid() { throw EInvalidGraphic("ビットマップイメージが不正です"); }
 
-uint16_t U16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t U32(const uint8_t* p) {
-  return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
+// The headers are read whole from the stream first (a short file fails
+// there, with the stream's read error); fields are then taken from them.
+using Fields = TLEReader<Invalid>;
 
 struct DibHeader {
   uint32_t size = 0;
@@ -48,28 +48,32 @@ DibHeader ReadDibHeader(TStream& stream) {
   uint8_t buf[124];
   stream.ReadBuffer(buf, 4);
   DibHeader h;
-  h.size = U32(buf);
+  h.size = Fields(buf, 4).LE32();
   if (h.size == 12) {
     stream.ReadBuffer(buf, 8);
-    h.width = U16(buf);
-    h.height = U16(buf + 2);
-    h.planes = U16(buf + 4);
-    h.bits = U16(buf + 6);
+    Fields f(buf, 8);
+    h.width = f.LE16();
+    h.height = f.LE16();
+    h.planes = f.LE16();
+    h.bits = f.LE16();
     return h;
   }
   if (h.size != 40 && h.size != 52 && h.size != 56 && h.size != 108 && h.size != 124) Invalid();
   stream.ReadBuffer(buf, h.size - 4);
-  h.width = int32_t(U32(buf));
-  const int32_t height = int32_t(U32(buf + 4));
+  Fields f(buf, h.size - 4);
+  h.width = int32_t(f.LE32());
+  const int32_t height = int32_t(f.LE32());
   h.top_down = height < 0;
   h.height = height < 0 ? -int64_t(height) : height;
-  h.planes = U16(buf + 8);
-  h.bits = U16(buf + 10);
-  h.compression = U32(buf + 12);
-  h.size_image = U32(buf + 16);
-  h.colors_used = U32(buf + 28);
+  h.planes = f.LE16();
+  h.bits = f.LE16();
+  h.compression = f.LE32();
+  h.size_image = f.LE32();
+  f.Skip(8);  // resolution
+  h.colors_used = f.LE32();
+  f.Skip(4);  // important colours
   if (h.size > 40 && h.compression == kBitFields)
-    for (int i = 0; i < 3; ++i) h.masks[i] = U32(buf + 36 + 4 * i);
+    for (uint32_t& mask : h.masks) mask = f.LE32();
   return h;
 }
 
@@ -171,14 +175,15 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
   }
   uint8_t file_header[14];
   stream.ReadBuffer(file_header, sizeof file_header);
-  if (U16(file_header) != 0x4D42) Invalid();  // "BM"
+  if (Fields(file_header, sizeof file_header).LE16() != 0x4D42) Invalid();  // "BM"
 
   DibHeader h = ReadDibHeader(stream);
   if (h.planes != 1) Invalid();
   if (h.size == 40 && (h.bits == 16 || h.bits == 32) && h.compression == kBitFields) {
     uint8_t masks[12];
     stream.ReadBuffer(masks, sizeof masks);
-    for (int i = 0; i < 3; ++i) h.masks[i] = U32(masks + 4 * i);
+    Fields f(masks, sizeof masks);
+    for (uint32_t& mask : h.masks) mask = f.LE32();
   }
 
   // The table the header travels with has room for 256 entries; more would
@@ -191,8 +196,11 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
     const size_t entry_size = h.size == 12 ? 3 : 4;
     uint8_t raw[256 * 4];
     stream.ReadBuffer(raw, int64_t(entries * entry_size));
-    for (uint32_t i = 0; i < entries; ++i)
-      table[i] = TRGBQuad{raw[i * entry_size], raw[i * entry_size + 1], raw[i * entry_size + 2], 0};
+    Fields f(raw, entries * entry_size);
+    for (uint32_t i = 0; i < entries; ++i) {
+      const uint8_t* e = f.Bytes(entry_size);
+      table[i] = TRGBQuad{e[0], e[1], e[2], 0};
+    }
   }
 
   const Layout layout = ChooseLayout(h);

@@ -21,11 +21,6 @@ EJPEG::EJPEG(int code) : EInvalidGraphic(FormatMessage("JPEG エラー #%d", cod
 
 namespace {
 
-// The data goes to libjpeg in one piece: libjpeg-turbo decodes Huffman data
-// on its fast path only while several kB remain in the buffer, and 4 kB
-// pieces made 4:2:0 files about 3% slower. The end of the data is handled
-// the same whatever the piece size.
-constexpr size_t kPieceSize = SIZE_MAX;
 // Real files have a dozen scans or so; thousands of scans over a large
 // picture would each walk every block. libjpeg-turbo's own guard is 500.
 constexpr int kMaxScans = 500;
@@ -41,30 +36,28 @@ struct MemorySource {
   jpeg_source_mgr pub;
   const uint8_t* data;
   size_t size;
-  size_t pos;
-  bool started;
+  bool given;  // the whole file has been handed out
 };
 
 void InitSource(j_decompress_ptr) {}
 void TermSource(j_decompress_ptr) {}
 
-// Hands out the next piece; past the end, an end-of-image marker completes
-// the picture (with a warning, dropped like all warnings). Nothing at all to
-// read is the input-empty error.
+// The whole file goes to libjpeg at once (libjpeg-turbo decodes Huffman data
+// on its fast path only while several kB remain in the buffer). Past its
+// end, an end-of-image marker completes the picture (with a warning, dropped
+// like all warnings). Nothing at all to read is the input-empty error.
 boolean FillInputBuffer(j_decompress_ptr cinfo) {
   auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
-  if (src->pos >= src->size) {
-    if (!src->started) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  if (src->given) {
     WARNMS(cinfo, JWRN_JPEG_EOF);
     src->pub.next_input_byte = kFakeEOI;
     src->pub.bytes_in_buffer = sizeof kFakeEOI;
-  } else {
-    const size_t n = std::min(kPieceSize, src->size - src->pos);
-    src->pub.next_input_byte = src->data + src->pos;
-    src->pub.bytes_in_buffer = n;
-    src->pos += n;
+    return TRUE;
   }
-  src->started = true;
+  if (src->size == 0) ERREXIT(cinfo, JERR_INPUT_EMPTY);
+  src->pub.next_input_byte = src->data;
+  src->pub.bytes_in_buffer = src->size;
+  src->given = true;
   return TRUE;
 }
 
@@ -74,7 +67,7 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
   size_t n = size_t(count);
   while (n > src->pub.bytes_in_buffer) {
     n -= src->pub.bytes_in_buffer;
-    const bool at_end = src->pos >= src->size;
+    const bool at_end = src->given;
     FillInputBuffer(cinfo);
     if (at_end) return;  // never skip into the supplied end marker
   }

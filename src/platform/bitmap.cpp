@@ -101,63 +101,6 @@ TBitmap::TBitmap(int width, int height, TPixelFormat pf) {
   SetSize(width, height);
 }
 
-TBitmap::TBitmap(const TBitmap& other) { CopyFrom(other); }
-
-TBitmap& TBitmap::operator=(const TBitmap& other) {
-  if (this != &other) CopyFrom(other);
-  return *this;
-}
-
-TBitmap::TBitmap(TBitmap&& other) noexcept
-    : width_(other.width_),
-      height_(other.height_),
-      format_(other.format_),
-      stride_(other.stride_),
-      pixels_(std::move(other.pixels_)),
-      palette_(other.palette_),
-      palette_count_(other.palette_count_),
-      transparent_(other.transparent_),
-      transparent_mode_(other.transparent_mode_),
-      transparent_color_(other.transparent_color_) {
-  other.width_ = other.height_ = 0;
-  other.stride_ = 0;
-}
-
-TBitmap& TBitmap::operator=(TBitmap&& other) noexcept {
-  if (this != &other) {
-    width_ = other.width_;
-    height_ = other.height_;
-    format_ = other.format_;
-    stride_ = other.stride_;
-    pixels_ = std::move(other.pixels_);
-    palette_ = other.palette_;
-    palette_count_ = other.palette_count_;
-    transparent_ = other.transparent_;
-    transparent_mode_ = other.transparent_mode_;
-    transparent_color_ = other.transparent_color_;
-    other.width_ = other.height_ = 0;
-    other.stride_ = 0;
-  }
-  return *this;
-}
-
-void TBitmap::CopyFrom(const TBitmap& other) {
-  PixelBlock block;
-  if (other.ImageSize() > 0) {
-    block = PixelBlock(other.ImageSize(), false);
-    std::memcpy(block.data(), other.pixels_.data(), other.ImageSize());
-  }
-  pixels_ = std::move(block);
-  width_ = other.width_;
-  height_ = other.height_;
-  format_ = other.format_;
-  stride_ = other.stride_;
-  palette_ = other.palette_;
-  palette_count_ = other.palette_count_;
-  transparent_ = other.transparent_;
-  transparent_mode_ = other.transparent_mode_;
-  transparent_color_ = other.transparent_color_;
-}
 
 void TBitmap::Clear() {
   pixels_.reset();
@@ -186,8 +129,8 @@ void TBitmap::SetSize(int width, int height) {
   PixelBlock block;
   if (width > 0 && height > 0) {
     block = PixelBlock(stride * size_t(height), true);
-    int rows = std::min(height, height_);
-    int64_t bits = int64_t(std::min(width, width_)) * BitsPerPixel();
+    int rows = std::min<int>(height, height_);
+    int64_t bits = int64_t(std::min<int>(width, width_)) * BitsPerPixel();
     size_t whole = size_t(bits / 8);
     int rest = int(bits % 8);
     for (int y = 0; y < rows; ++y) {

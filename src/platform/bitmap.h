@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/color.h"
 #include "platform/pixel_pool.h"
@@ -57,15 +58,47 @@ inline TRect Bounds(int l, int t, int w, int h) { return TRect{l, t, l + w, t + 
 using TProgressEvent = std::function<void(void* sender, TProgressStage stage, int percent,
                                           bool redraw_now, const TRect& r, const std::string& msg)>;
 
+// A handler that belongs to one object: a copy or a move of the object
+// starts without it, and assigning another object keeps it.
+template <class Function>
+class TOwnHandler : public Function {
+ public:
+  using Function::Function;
+  using Function::operator=;
+  TOwnHandler() = default;
+  TOwnHandler(const TOwnHandler&) noexcept : Function() {}
+  TOwnHandler& operator=(const TOwnHandler&) noexcept { return *this; }
+  TOwnHandler(TOwnHandler&&) noexcept : Function() {}
+  TOwnHandler& operator=(TOwnHandler&&) noexcept { return *this; }
+};
+
+// A size that a move leaves at zero, so a moved-from bitmap is empty.
+template <class T>
+class TMovedZero {
+ public:
+  TMovedZero() = default;
+  explicit TMovedZero(T v) : v_(v) {}
+  TMovedZero& operator=(T v) {
+    v_ = v;
+    return *this;
+  }
+  TMovedZero(const TMovedZero&) = default;
+  TMovedZero& operator=(const TMovedZero&) = default;
+  TMovedZero(TMovedZero&& other) noexcept : v_(std::exchange(other.v_, T{})) {}
+  TMovedZero& operator=(TMovedZero&& other) noexcept {
+    v_ = std::exchange(other.v_, T{});
+    return *this;
+  }
+  operator T() const { return v_; }
+
+ private:
+  T v_{};
+};
+
 class TBitmap {
  public:
   TBitmap() = default;
   TBitmap(int width, int height, TPixelFormat pf);
-  TBitmap(const TBitmap& other);
-  TBitmap& operator=(const TBitmap& other);
-  TBitmap(TBitmap&& other) noexcept;
-  TBitmap& operator=(TBitmap&& other) noexcept;
-  ~TBitmap() = default;
 
   // Copies pixels, format, palette and transparency (not the event handlers).
   void Assign(const TBitmap& other) { *this = other; }
@@ -124,20 +157,20 @@ class TBitmap {
   TColor ResolveColor(TColor color) const;
 
   // Change notification (one subscriber) and progress (one subscriber).
-  std::function<void()> OnChange;
-  TProgressEvent OnProgress;
+  TOwnHandler<std::function<void()>> OnChange;
+  TOwnHandler<TProgressEvent> OnProgress;
   void Changed() {
     if (OnChange) OnChange();
   }
 
  private:
-  void CopyFrom(const TBitmap& other);
-
-  int width_ = 0;
-  int height_ = 0;
-  TPixelFormat format_ = pfDevice;
-  size_t stride_ = 0;
+  // The pixels come first: a copy that fails to allocate them throws before
+  // any other field has changed.
   PixelBlock pixels_;
+  TMovedZero<int> width_;
+  TMovedZero<int> height_;
+  TPixelFormat format_ = pfDevice;
+  TMovedZero<size_t> stride_;
   std::array<TRGBQuad, 256> palette_{};
   int palette_count_ = 0;
   bool transparent_ = false;

@@ -115,6 +115,15 @@ PixelBlock::PixelBlock(size_t size, bool zero) {
 
 PixelBlock::~PixelBlock() { reset(); }
 
+PixelBlock::PixelBlock(const PixelBlock& other) : PixelBlock(other.size_, false) {
+  if (size_) std::memcpy(data_, other.data_, size_);
+}
+
+PixelBlock& PixelBlock::operator=(const PixelBlock& other) {
+  if (this != &other) *this = PixelBlock(other);
+  return *this;
+}
+
 PixelBlock::PixelBlock(PixelBlock&& other) noexcept
     : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
   other.data_ = nullptr;

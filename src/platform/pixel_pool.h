@@ -14,8 +14,9 @@ class PixelBlock {
   // Allocates size bytes; zeroed unless zero is false. Throws EOutOfMemory.
   PixelBlock(size_t size, bool zero);
   ~PixelBlock();
-  PixelBlock(const PixelBlock&) = delete;
-  PixelBlock& operator=(const PixelBlock&) = delete;
+  // Copies hold the same bytes in a block of their own.
+  PixelBlock(const PixelBlock& other);
+  PixelBlock& operator=(const PixelBlock& other);
   PixelBlock(PixelBlock&& other) noexcept;
   PixelBlock& operator=(PixelBlock&& other) noexcept;
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/file_util.h"
+#include "platform/le_reader.h"
 #include "platform/native.h"
 #include "platform/paths.h"
 
@@ -24,42 +25,10 @@ constexpr uint32_t kForceNoLinkInfo = 0x100;
 constexpr uint8_t kLinkClsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                     0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 
-// Every read goes through this: it fails, rather than reads, past the end.
-class Reader {
- public:
-  Reader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
-  bool U16(uint16_t* v) {
-    if (!Has(2)) return false;
-    *v = uint16_t(data_[pos_] | (data_[pos_ + 1] << 8));
-    pos_ += 2;
-    return true;
-  }
-  bool U32(uint32_t* v) {
-    if (!Has(4)) return false;
-    *v = uint32_t(data_[pos_]) | (uint32_t(data_[pos_ + 1]) << 8) | (uint32_t(data_[pos_ + 2]) << 16) |
-         (uint32_t(data_[pos_ + 3]) << 24);
-    pos_ += 4;
-    return true;
-  }
-  bool Skip(size_t n) {
-    if (!Has(n)) return false;
-    pos_ += n;
-    return true;
-  }
-  bool Bytes(size_t n, const uint8_t** p) {
-    if (!Has(n)) return false;
-    *p = data_ + pos_;
-    pos_ += n;
-    return true;
-  }
-  size_t pos() const { return pos_; }
-  bool Has(size_t n) const { return n <= size_ - pos_; }
-
- private:
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-};
+// A short read ends the parse: ParseShellLink turns it into false.
+struct ShortLink {};
+[[noreturn]] void ThrowShortLink() { throw ShortLink{}; }
+using Reader = TLEReader<ThrowShortLink>;
 
 void AppendUtf8(std::string& out, uint32_t cp) {
   if (cp < 0x80) {
@@ -126,36 +95,29 @@ bool CString(const uint8_t* base, size_t limit, uint32_t offset, bool wide, std:
   return AnsiToUtf8(p, size_t(static_cast<const uint8_t*>(nul) - p), out);
 }
 
-}  // namespace
-
-bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
-  *out = ShellLinkData{};
-  Reader r(data, size);
-  uint32_t header_size = 0, flags = 0;
-  const uint8_t* clsid = nullptr;
-  if (!r.U32(&header_size) || header_size != 0x4C) return false;
-  if (!r.Bytes(16, &clsid) || std::memcmp(clsid, kLinkClsid, 16) != 0) return false;
-  if (!r.U32(&flags)) return false;
-  if (!r.Skip(0x4C - 24)) return false;
+bool ParseLink(Reader& r, ShellLinkData* out) {
+  if (r.LE32() != 0x4C) return false;
+  if (std::memcmp(r.Bytes(16), kLinkClsid, 16) != 0) return false;
+  const uint32_t flags = r.LE32();
+  r.Skip(0x4C - 24);
   out->flags = flags;
 
-  if (flags & kHasLinkTargetIDList) {
-    uint16_t idlist = 0;
-    if (!r.U16(&idlist) || !r.Skip(idlist)) return false;
-  }
+  if (flags & kHasLinkTargetIDList) r.Skip(r.LE16());
 
   if ((flags & kHasLinkInfo) && !(flags & kForceNoLinkInfo)) {
-    size_t start = r.pos();
-    uint32_t li_size = 0, li_header = 0, li_flags = 0, volume = 0, local = 0, net = 0, suffix = 0;
-    if (!r.U32(&li_size) || li_size < 0x1C || !r.U32(&li_header) || !r.U32(&li_flags) ||
-        !r.U32(&volume) || !r.U32(&local) || !r.U32(&net) || !r.U32(&suffix))
-      return false;
+    const uint32_t li_size = Reader(r).LE32();
+    if (li_size < 0x1C) return false;
+    const uint8_t* block = r.Bytes(li_size);
+    Reader li(block, li_size);
+    li.Skip(4);
+    const uint32_t li_header = li.LE32(), li_flags = li.LE32();
+    li.Skip(4);  // the volume ID
+    const uint32_t local = li.LE32(), net = li.LE32(), suffix = li.LE32();
     uint32_t local_w = 0, suffix_w = 0;
-    if (li_header >= 0x24 && (!r.U32(&local_w) || !r.U32(&suffix_w))) return false;
-    size_t used = r.pos() - start;
-    if (li_size < used) return false;
-    if (!r.Skip(li_size - used)) return false;
-    const uint8_t* block = data + start;  // li_size bytes, all inside data
+    if (li_header >= 0x24) {
+      local_w = li.LE32();
+      suffix_w = li.LE32();
+    }
     if (li_flags & 0x1) {
       std::string s;
       if (local_w && CString(block, li_size, local_w, true, &s))
@@ -166,9 +128,12 @@ bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
     if (li_flags & 0x2) {
       // CommonNetworkRelativeLink: size, flags, NetNameOffset, ... relative to its own start.
       if (uint64_t(net) + 20 <= li_size && net >= 0x1C) {
-        const uint8_t* cnrl = block + net;
-        uint32_t cnrl_size = uint32_t(cnrl[0] | (cnrl[1] << 8) | (cnrl[2] << 16) | (uint32_t(cnrl[3]) << 24));
-        uint32_t name_off = uint32_t(cnrl[8] | (cnrl[9] << 8) | (cnrl[10] << 16) | (uint32_t(cnrl[11]) << 24));
+        Reader cnrl_reader(block, li_size);
+        cnrl_reader.Skip(net);
+        const uint8_t* cnrl = cnrl_reader.Bytes(0);
+        const uint32_t cnrl_size = cnrl_reader.LE32();
+        cnrl_reader.Skip(4);
+        const uint32_t name_off = cnrl_reader.LE32();
         if (cnrl_size <= li_size - net) {
           std::string s;
           if (CString(cnrl, cnrl_size, name_off, false, &s)) out->net_name = s;
@@ -189,13 +154,24 @@ bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
                            kHasIconLocation};
   for (int i = 0; i < 5; ++i) {
     if (!(flags & bits[i])) continue;
-    uint16_t count = 0;
-    const uint8_t* p = nullptr;
-    if (!r.U16(&count) || !r.Bytes(size_t(count) * (wide ? 2 : 1), &p)) return false;
+    const uint16_t count = r.LE16();
+    const uint8_t* p = r.Bytes(size_t(count) * (wide ? 2 : 1));
     bool ok = wide ? Utf16ToUtf8(p, count, fields[i]) : AnsiToUtf8(p, count, fields[i]);
     if (!ok) return false;
   }
   return true;
+}
+
+}  // namespace
+
+bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
+  *out = ShellLinkData{};
+  Reader r(data, size);
+  try {
+    return ParseLink(r, out);
+  } catch (const ShortLink&) {
+    return false;
+  }
 }
 
 std::string MapWindowsPath(const std::string& path) {

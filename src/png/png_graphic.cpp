@@ -16,7 +16,7 @@ class ProgressSwap {
  public:
   ProgressSwap(TBitmap& bmp, const TProgressEvent& handler) : bmp_(bmp), active_(bool(handler)) {
     if (!active_) return;
-    saved_ = std::move(bmp_.OnProgress);
+    saved_ = std::move(static_cast<TProgressEvent&>(bmp_.OnProgress));
     bmp_.OnProgress = handler;
   }
   ~ProgressSwap() {

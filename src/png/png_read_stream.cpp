@@ -23,9 +23,30 @@ TPNGReadStream::TPNGReadStream() { PaletteAlpha.fill(255); }
 
 TPNGReadStream::~TPNGReadStream() = default;
 
+uint8_t TPNGReadStream::TakeByte() {
+  ChunkRemaining -= 1;
+  return ReadByte();
+}
+
+uint16_t TPNGReadStream::TakeWord() {
+  ChunkRemaining -= 2;
+  return ReadWordBE();
+}
+
 uint32_t TPNGReadStream::TakeLong() {
   ChunkRemaining -= 4;
   return ReadLongBE();
+}
+
+int64_t TPNGReadStream::TakeBytes(uint8_t* out, int64_t count) {
+  ChunkRemaining -= count;
+  return ReadBytes(out, count);
+}
+
+void TPNGReadStream::ReleaseDecoding() {
+  inflate_.ResetInflate();
+  inflate_.ReleaseInflate();
+  row_block_.reset();
 }
 
 void TPNGReadStream::ReadGraphic() {
@@ -53,17 +74,10 @@ void TPNGReadStream::ReadGraphic() {
     ReadBytes(sig, 8);
     if (std::memcmp(sig, kSignature, 8) != 0) throw EPNGError("PNG LoadStream: Not PNG Format");
   }
-  try {
+  {
+    ReleaseOnExit release{this};
     ChunkLoop();
-  } catch (...) {
-    inflate_.ResetInflate();
-    inflate_.ReleaseInflate();
-    row_block_.reset();
-    throw;
   }
-  inflate_.ResetInflate();
-  inflate_.ReleaseInflate();
-  row_block_.reset();
 
   if (bitmap_ && !EndFlag && !StopFlag && !HasAlpha && TransparentColorValue != -1) {
     bitmap_->SetTransparent(true);
@@ -98,8 +112,7 @@ void TPNGReadStream::ChunkLoop() {
         if (ihdr && !done && !plte && (BaseColorType == 2 || BaseColorType == 3)) {
           uint32_t v = 0;
           const int n = HasAlpha ? 4 : 3;
-          for (int i = 0; i < n; ++i) v |= uint32_t(ReadByte()) << (8 * i);
-          ChunkRemaining -= n;
+          for (int i = 0; i < n; ++i) v |= uint32_t(TakeByte()) << (8 * i);
           SignificantBits = v;
         } else {
           stored = false;
@@ -109,21 +122,19 @@ void TPNGReadStream::ChunkLoop() {
         if (ihdr && !done) {
           ppu_x_ = TakeLong();
           ppu_y_ = TakeLong();
-          phys_unit_ = ReadByte();
-          --ChunkRemaining;
+          phys_unit_ = TakeByte();
         } else {
           stored = false;
         }
         break;
       case ktIME:
         if (ChunkRemaining == 7 && TimeStorage) {
-          TimeStorage->year = ReadWordBE();
-          TimeStorage->month = ReadByte();
-          TimeStorage->day = ReadByte();
-          TimeStorage->hour = ReadByte();
-          TimeStorage->minute = ReadByte();
-          TimeStorage->second = ReadByte();
-          ChunkRemaining = 0;
+          TimeStorage->year = TakeWord();
+          TimeStorage->month = TakeByte();
+          TimeStorage->day = TakeByte();
+          TimeStorage->hour = TakeByte();
+          TimeStorage->minute = TakeByte();
+          TimeStorage->second = TakeByte();
         } else {
           stored = false;
         }
@@ -137,8 +148,7 @@ void TPNGReadStream::ChunkLoop() {
         break;
       case kgIFg:
         if (ihdr && !done && !plte && ChunkRemaining == 4 && GIFControlStorage) {
-          for (auto& v : *GIFControlStorage) v = ReadByte();
-          ChunkRemaining = 0;
+          for (auto& v : *GIFControlStorage) v = TakeByte();
         } else {
           stored = false;
         }
@@ -165,15 +175,13 @@ void TPNGReadStream::ReadIHDR() {
   if (ChunkFlags & cfIHDR) throw EPNGError("Read Header(PNG): appear two IHDR");
   width_ = TakeLong();
   height_ = TakeLong();
-  ihdr_depth_ = bit_depth_ = ReadByte();
-  const int color_type = ReadByte() & 7;
-  ChunkRemaining -= 2;
+  ihdr_depth_ = bit_depth_ = TakeByte();
+  const int color_type = TakeByte() & 7;
   if (color_type == 1 || color_type == 5 || color_type == 7) throw EPNGError("Read Header(PNG): Error ColorType");
   HasAlpha = (color_type & 4) != 0;
   BaseColorType = color_type & 3;
   IsGrey = BaseColorType == 0;
-  const int compression = ReadByte(), filter = ReadByte(), interlace = ReadByte();
-  ChunkRemaining -= 3;
+  const int compression = TakeByte(), filter = TakeByte(), interlace = TakeByte();
   if (compression >= 2) throw EPNGError("Read Header(PNG): not support Compression");
   if (filter >= 2) throw EPNGError("Read Header(PNG): not supprt Filter");
   if (interlace >= 2) throw EPNGError("Read Header(PNG): not interlace type");
@@ -186,9 +194,8 @@ void TPNGReadStream::ReadPLTE() {
   TRGBQuad* pal = NeedPalette();
   if (count > 0) {
     uint8_t rgb[768];
-    ReadBytes(rgb, count * 3);
+    TakeBytes(rgb, count * 3);
     for (int i = 0; i < count; ++i) pal[i] = TRGBQuad{rgb[i * 3 + 2], rgb[i * 3 + 1], rgb[i * 3], 0};
-    ChunkRemaining -= count * 3;
   }
   palette_count_ = count;
   ChunkFlags |= cfPLTE;
@@ -214,20 +221,17 @@ int32_t TPNGReadStream::SampleColor(int bits, uint16_t red, uint16_t green, uint
 void TPNGReadStream::ReadtRNS() {
   switch (BaseColorType) {
     case 0:
-      TransparentColorValue = GreyColor(ReadWordBE());
-      ChunkRemaining -= 2;
+      TransparentColorValue = GreyColor(TakeWord());
       break;
     case 2: {
-      const uint16_t r = ReadWordBE(), g = ReadWordBE(), b = ReadWordBE();
-      ChunkRemaining -= 6;
+      const uint16_t r = TakeWord(), g = TakeWord(), b = TakeWord();
       TransparentColorValue = SampleColor(ihdr_depth_, r, g, b);
       break;
     }
     case 3: {
       // A count of zero stops the read, as any empty read does.
       const int count = int(std::clamp<int64_t>(std::min<int64_t>(ChunkRemaining, palette_count_), 0, 256));
-      ReadBytes(PaletteAlpha.data(), count);
-      ChunkRemaining -= count;
+      TakeBytes(PaletteAlpha.data(), count);
       TransparentColorValue = kPendingPaletteTransparency;
       break;
     }
@@ -238,18 +242,15 @@ void TPNGReadStream::ReadtRNS() {
 void TPNGReadStream::ReadbKGD() {
   switch (BaseColorType) {
     case 0:
-      BackgroundColorValue = GreyColor(ReadWordBE());
-      ChunkRemaining -= 2;
+      BackgroundColorValue = GreyColor(TakeWord());
       break;
     case 2: {
-      const uint16_t r = ReadWordBE(), g = ReadWordBE(), b = ReadWordBE();
-      ChunkRemaining -= 6;
+      const uint16_t r = TakeWord(), g = TakeWord(), b = TakeWord();
       BackgroundColorValue = SampleColor(ihdr_depth_, r, g, b);
       break;
     }
     case 3:
-      BackgroundColorValue = PaletteIndexColor(ReadByte());
-      --ChunkRemaining;
+      BackgroundColorValue = PaletteIndexColor(TakeByte());
       break;
     default: break;
   }
@@ -263,8 +264,7 @@ void TPNGReadStream::ReadtEXt() {
     return;
   }
   std::vector<uint8_t> text(size_t(std::max<int64_t>(ChunkRemaining, 0)));
-  ReadBytes(text.data(), int64_t(text.size()));
-  ChunkRemaining = 0;
+  TakeBytes(text.data(), int64_t(text.size()));
   if (StopFlag || EndFlag) return;
   const auto zero = std::find(text.begin(), text.end(), uint8_t(0));
   static const char kKeyword[] = "Comment";
@@ -279,8 +279,7 @@ void TPNGReadStream::ReadeXIf() {
   // Kept whole for the caller, so bounded by what remains, as tEXt is.
   if (ChunkRemaining <= 0 || ChunkRemaining > DataSize() - Consumed()) return;
   ExifStorage->resize(size_t(ChunkRemaining));
-  ReadBytes(ExifStorage->data(), ChunkRemaining);
-  ChunkRemaining = 0;
+  TakeBytes(ExifStorage->data(), ChunkRemaining);
   if (StopFlag || EndFlag) ExifStorage->clear();
 }
 
@@ -289,9 +288,8 @@ void TPNGReadStream::ReadtpNG() {
   const uint32_t tag = TakeLong();
   if (ChunkRemaining > 0 && tag == kORV3) {
     // Two feature flags that this program never sets.
-    ReadByte();
-    ReadByte();
-    ChunkRemaining -= 2;
+    TakeByte();
+    TakeByte();
   }
 }
 

@@ -77,7 +77,17 @@ class TPNGReadStream : public TCustomGraphicReadStream {
   void ReadeXIf();
   int32_t SampleColor(int bits, uint16_t grey_or_red, uint16_t green, uint16_t blue) const;
   int32_t GreyColor(uint16_t sample) const;
+  // Reads of a chunk's fields, each counted off the chunk's remaining length.
+  uint8_t TakeByte();
+  uint16_t TakeWord();
   uint32_t TakeLong();
+  int64_t TakeBytes(uint8_t* out, int64_t count);  // the count read
+  // Ends the inflate stream and frees the row buffers (on every way out of a read).
+  void ReleaseDecoding();
+  struct ReleaseOnExit {
+    TPNGReadStream* stream;
+    ~ReleaseOnExit() { stream->ReleaseDecoding(); }
+  };
 
   // Image data (png_scanlines.cpp).
   void ReadImageData();

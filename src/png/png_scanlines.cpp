@@ -92,9 +92,7 @@ int TPNGReadStream::FillInput() {
     if (chunk_type_ != kIDAT) return -1;
   }
   const int n = int(std::min<int64_t>(ChunkRemaining, inflate_.InputBufferSize()));
-  const int64_t got = ReadBytes(inflate_.InputBuffer(), n);
-  inflate_.SetInput(int(got));
-  ChunkRemaining -= n;
+  inflate_.SetInput(int(TakeBytes(inflate_.InputBuffer(), n)));
   return EndFlag ? -1 : 0;
 }
 
@@ -197,9 +195,7 @@ void TPNGReadStream::ReadImageData() {
   struct Finally {
     TPNGReadStream* s;
     ~Finally() {
-      s->inflate_.ResetInflate();
-      s->inflate_.ReleaseInflate();
-      s->row_block_.reset();
+      s->ReleaseDecoding();
       s->stage_.reset();
       s->ClearUnstoredRows();
       s->ProgressPhase(0, 0, 0);

@@ -6,7 +6,7 @@
 #include <set>
 #include <tuple>
 
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 
 namespace orv::test {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <set>
 
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 #include "gif/color_test_util.h"
 #include "platform/exceptions.h"
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gif/picture_reader.h"
+#include "gif/reduction/picture_reader.h"
 
 namespace orv::test {
 

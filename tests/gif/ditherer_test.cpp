@@ -9,7 +9,7 @@
 #include <random>
 #include <set>
 
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 
 namespace orv::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/formats.h"
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 #include "gif/gif_test_util.h"
 #include "picture/picture.h"
 #include "support/test_support.h"

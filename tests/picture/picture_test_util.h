@@ -1,5 +1,5 @@
-// Helpers for the picture tests: bitmap files built byte by byte, JPEG files
-// made with libjpeg's encoder, RGB images, and running referee tools.
+// Helpers for the picture tests: bitmap files built byte by byte, RGB images
+// (and JPEG files of them, from test support), and running referee tools.
 #pragma once
 
 #include <cstdint>
@@ -7,16 +7,9 @@
 #include <vector>
 
 #include "platform/bitmap.h"
+#include "support/jpeg_encoder.h"
 
 namespace orv::test {
-
-// Pixels as red, green, blue bytes, top row first.
-struct RgbImage {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> rgb;
-  bool operator==(const RgbImage&) const = default;
-};
 
 // A deterministic picture with gradients, edges and noise.
 RgbImage MakeTestImage(int width, int height, unsigned seed = 1);
@@ -50,20 +43,6 @@ std::vector<uint8_t> BuildBmp(const BmpFields& opts);
 // bits), top row first, packed and padded as a bitmap file stores them.
 std::vector<uint8_t> PackRows(const std::vector<std::vector<uint32_t>>& rows, int bits, bool bottom_up);
 
-// libjpeg's encoder.
-struct JpegOptions {
-  int quality = 90;
-  int h_samp = 1, v_samp = 1;  // luma sampling (2, 2 is 4:2:0)
-  bool progressive = false;
-  bool arithmetic = false;
-  bool optimize = false;
-  int restart_rows = 0;
-  enum Space { kColor, kGray, kCmyk, kYcck, kTwoComponents } space = kColor;
-  bool adobe_marker = true;  // for four components
-};
-// For kCmyk/kYcck the image's bytes are taken as given by cmyk (4 per pixel).
-std::vector<uint8_t> EncodeJpeg(const RgbImage& image, const JpegOptions& opts,
-                                const std::vector<uint8_t>& cmyk = {});
 
 // Runs a program; returns its exit status (-1 when it did not exit normally).
 struct ToolResult {

@@ -174,6 +174,38 @@ TEST(TBitmap, CopiesAreDeepAndCarryTransparency) {
   TBitmap moved = std::move(b);
   EXPECT_EQ(moved.ScanLine(0)[0], 1);
   EXPECT_TRUE(b.Empty());
+  EXPECT_EQ(b.Stride(), 0u);
+}
+
+// Handlers belong to one bitmap: copies and moves start without them, and a
+// bitmap assigned another keeps its own (the forms subscribe once).
+TEST(TBitmap, CopiesAndMovesLeaveTheHandlersBehind) {
+  int a_calls = 0, c_calls = 0;
+  TBitmap a(3, 1, pf24bit);
+  a.ScanLine(0)[8] = 42;
+  a.OnChange = [&] { ++a_calls; };
+  a.OnProgress = [](void*, TProgressStage, int, bool, const TRect&, const std::string&) {};
+  TBitmap copy = a;
+  EXPECT_FALSE(copy.OnChange);
+  EXPECT_FALSE(copy.OnProgress);
+  TBitmap c(1, 1, pf8bit);
+  c.OnChange = [&] { ++c_calls; };
+  c = a;
+  c.Changed();
+  EXPECT_EQ(c.Width(), 3);
+  EXPECT_EQ(c.PixelFormat(), pf24bit);
+  EXPECT_EQ(c.ScanLine(0)[8], 42);
+  EXPECT_EQ(c_calls, 1);
+  c = std::move(copy);
+  c.Changed();
+  EXPECT_EQ(c_calls, 2);
+  EXPECT_EQ(c.ScanLine(0)[8], 42);
+  EXPECT_TRUE(copy.Empty());
+  TBitmap moved = std::move(a);
+  moved.Changed();
+  EXPECT_EQ(a_calls, 0);
+  a.Changed();
+  EXPECT_EQ(a_calls, 1);
 }
 
 TEST(TBitmap, AutoTransparentColorIsTheBottomLeftPixel) {

@@ -52,11 +52,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
   return std::vector<uint8_t>(s.begin(), s.end());
 }
 
-std::string DataPath(const std::string& relative) {
-  const char* dir = std::getenv("ORV_TEST_DATA");
-  return std::string(dir ? dir : "tests/data") + "/" + relative;
-}
-
 void Put16(std::vector<uint8_t>& v, uint32_t x) {
   v.push_back(uint8_t(x));
   v.push_back(uint8_t(x >> 8));

@@ -32,9 +32,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 void Put16(std::vector<uint8_t>& v, uint32_t x);
 void Put32(std::vector<uint8_t>& v, uint32_t x);
 
-// Path of a checked-in fixture under tests/data.
-std::string DataPath(const std::string& relative);
-
 // Builds a Windows shell link (.lnk) file's bytes.
 struct ShellLinkSpec {
   std::string local_base_path;  // written in LinkInfo when not empty

@@ -1,4 +1,4 @@
-#include "gif/color_lookup.h"
+#include "gif/reduction/color_lookup.h"
 
 #include <algorithm>
 #include <cstdlib>

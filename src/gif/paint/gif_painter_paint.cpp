@@ -1,7 +1,7 @@
 // The painter's paint steps; they run on the GUI thread.
 #include "gif/gif_draw.h"
 #include "gif/gif_image.h"
-#include "gif/gif_painter.h"
+#include "gif/paint/gif_painter.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "gif/matrix_ditherer.h"
+#include "gif/reduction/matrix_ditherer.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "gif/gif_painter.h"
+#include "gif/paint/gif_painter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "gif/color_quantizer.h"
+#include "gif/reduction/color_quantizer.h"
 
 #include <algorithm>
 
-#include "gif/reduction_palettes.h"
+#include "gif/reduction/reduction_palettes.h"
 #include "platform/exceptions.h"
 
 namespace orv {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "gif/color_lookup.h"
+#include "gif/reduction/color_lookup.h"
 
 namespace orv {
 

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "gif/gif_painter_clock.h"
+#include "gif/paint/gif_painter_clock.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/main_thread.h"

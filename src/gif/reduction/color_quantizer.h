@@ -8,9 +8,9 @@
 #include <memory>
 #include <vector>
 
-#include "gif/color_lookup.h"
+#include "gif/reduction/color_lookup.h"
 #include "gif/gif_palette.h"
-#include "gif/picture_reader.h"
+#include "gif/reduction/picture_reader.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "gif/dither_engine.h"
+#include "gif/reduction/dither_engine.h"
 
 #include <algorithm>
 

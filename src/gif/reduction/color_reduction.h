@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <memory>
 
-#include "gif/color_lookup.h"
-#include "gif/color_quantizer.h"
-#include "gif/dither_engine.h"
+#include "gif/reduction/color_lookup.h"
+#include "gif/reduction/color_quantizer.h"
+#include "gif/reduction/dither_engine.h"
 #include "gif/gif_palette.h"
-#include "gif/matrix_ditherer.h"
-#include "gif/picture_reader.h"
-#include "gif/reduction_palettes.h"
+#include "gif/reduction/matrix_ditherer.h"
+#include "gif/reduction/picture_reader.h"
+#include "gif/reduction/reduction_palettes.h"
 #include "platform/bitmap.h"
 
 namespace orv {

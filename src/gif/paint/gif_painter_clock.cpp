@@ -1,4 +1,4 @@
-#include "gif/gif_painter_clock.h"
+#include "gif/paint/gif_painter_clock.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "gif/color_reduction.h"
+#include "gif/reduction/color_reduction.h"
 
 #include <algorithm>
 #include <new>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "gif/dither_engine.h"
+#include "gif/reduction/dither_engine.h"
 
 namespace orv {
 

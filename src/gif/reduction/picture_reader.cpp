@@ -1,4 +1,4 @@
-#include "gif/picture_reader.h"
+#include "gif/reduction/picture_reader.h"
 
 namespace orv {
 

@@ -1,4 +1,4 @@
-#include "gif/reduction_palettes.h"
+#include "gif/reduction/reduction_palettes.h"
 
 #include <cstdint>
 #include <initializer_list>
