@@ -64,9 +64,12 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
       if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) {
         jpeg->SetCancelFlag(cancel);
         out.scaleShift = ReduceJpeg(*jpeg, orientation, r);
+        // The decoded bitmap itself, not a copy: the graphic goes right after.
+        jpeg->TakeBitmap(P);
+      } else {
+        // Lazy decoders (GIF frames) decode here and fail here.
+        graphic->AssignTo(P);
       }
-      // Lazy decoders (JPEG, GIF frames) decode here and fail here.
-      graphic->AssignTo(P);
     }
     t2 = SteadyClock::now();
     if (P.Empty() || Wp <= 0 || Hp <= 0 || !r.background) return out;

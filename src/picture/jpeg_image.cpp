@@ -197,6 +197,12 @@ void TJPEGImage::SetScale(TJPEGScale value) {
   SettingChanged();
 }
 
+void TJPEGImage::TakeBitmap(TBitmap& dest) {
+  DIBNeeded();
+  dest = std::move(*bitmap_);
+  bitmap_.reset();
+}
+
 void RegisterJPEGFormat() {
   TFileFormatsList& list = TFileFormatsList::Instance();
   list.Add("jpeg", "JPEG イメージファイル", &kJPEGImageClass);

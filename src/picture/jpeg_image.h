@@ -79,6 +79,9 @@ class TJPEGImage : public TGraphic {
   void SetPixelFormat(TJPEGPixelFormat value);
   void SetPerformance(TJPEGPerformance value);
   void SetScale(TJPEGScale value);
+  // Decodes unless already done and hands over the decoded bitmap itself
+  // instead of a copy (the next need of the pixels decodes again).
+  void TakeBitmap(TBitmap& dest);
   // A flag that stops a decode in progress when it turns true (DIBNeeded
   // then raises EJPEG); null for none.
   void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
