@@ -1,10 +1,9 @@
 // The slideshow's picture path on real files: EXIF orientation from JPEG's
-// APP1 and PNG's eXIf through the decoders, the reduced-size JPEG decode
-// against the full-size one, and a decode stopped half-way.
+// APP1 and PNG's eXIf through the decoders, and the reduced-size JPEG
+// decode against the full-size one.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <thread>
 
 #include "app/formats.h"
 #include "display/picture_preparer.h"
@@ -224,47 +223,6 @@ TEST_F(PreparerTest, ReducedSizeDecodeLooksLikeTheFullSizeOne) {
     for (double s : sum) EXPECT_LT(s / double(f.w * f.h), 1.0);
     EXPECT_LE(worst, 24);
   }
-}
-
-// A big progressive JPEG takes the worker a good while: stopping it half-way,
-// by a newer request and by the preparer's end (the program's exit), must
-// neither crash nor race (this test also runs under ThreadSanitizer).
-TEST_F(PreparerTest, DecodeStoppedHalfWayByANewRequestAndByTheEnd) {
-  const std::string big = dir / "big.jpg", small = dir / "small.jpg";
-  JpegOptions opts;
-  opts.progressive = true;
-  WriteFile(big, EncodeJpeg(Photo(3000, 2000), opts));
-  WriteFile(small, EncodeJpeg(Photo(64, 48), {}));
-  // At full size: the decode is the longest it can be.
-  const TPrepareRequest big_request = Request(big, 3000, 2000, false);
-  const TPrepareRequest small_request = Request(small, 3000, 2000, false);
-  auto wait_working = [](TPicturePreparer& p) {
-    for (int i = 0; i < 20000 && !p.Working(); ++i) std::this_thread::sleep_for(std::chrono::microseconds(100));
-    return p.Working();
-  };
-  {
-    TPicturePreparer preparer(true);
-    preparer.Request(big_request);
-    ASSERT_TRUE(wait_working(preparer));
-    preparer.Request(small_request);
-    ASSERT_TRUE(preparer.WaitReady(small_request, std::chrono::seconds(60)));
-    std::optional<TPreparedPicture> shown = preparer.Take(small_request);
-    ASSERT_TRUE(shown && shown->ok);
-    EXPECT_EQ(shown->frame.GetPixel(0, 0), kGrey);
-    // The big one was stopped, not finished and handed out.
-    EXPECT_EQ(preparer.Stopped(), 1);
-    EXPECT_FALSE(preparer.Take(big_request));
-    preparer.Request(big_request);
-    ASSERT_TRUE(wait_working(preparer));
-  }  // the end, in the middle of the decode: joins the worker
-  // And a finished one is what a decode on the calling thread gives.
-  TPicturePreparer preparer(true);
-  preparer.Request(small_request);
-  ASSERT_TRUE(preparer.WaitReady(small_request, std::chrono::seconds(60)));
-  const TPreparedPicture inline_result = PreparePicture(small_request);
-  std::optional<TPreparedPicture> threaded = preparer.Take(small_request);
-  ASSERT_TRUE(threaded);
-  EXPECT_TRUE(BitmapRgb(threaded->frame) == BitmapRgb(inline_result.frame));
 }
 
 }  // namespace
