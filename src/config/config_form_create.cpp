@@ -182,6 +182,7 @@ void TfrmConfig::CreateControls() {
 
   grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 24);
   chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
+  chkSubFolders = AddOption("chkSubFolders", QT_TR_NOOP("サブフォルダも含める"));
 
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
   connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
@@ -197,6 +198,7 @@ QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
   const QList<QCheckBox*> rows = grpOptions->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
   QWidget* last = rows.isEmpty() ? static_cast<QWidget*>(btnCancel) : rows.back();
   QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, 20 + int(rows.size()) * kOptionRow, 393);
+  box->setText(tr(caption));
   grpOptions->resize(grpOptions->width(), 20 + int(rows.size() + 1) * kOptionRow);
   setTabOrder(last, box);
   return box;
@@ -228,6 +230,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   lblColor->SetColor(s.bgColor);
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
   chkAutoRotate->setChecked(s.autoRotate);
+  chkSubFolders->setChecked(s.subFolders);
 }
 
 TSettings TfrmConfig::SettingsFromControls() const {
@@ -242,6 +245,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.bgColor = lblColor->Color();
   s.drawMode = RadioGroup->ItemIndex();
   s.autoRotate = chkAutoRotate->isChecked();
+  s.subFolders = chkSubFolders->isChecked();
   return s;
 }
 
