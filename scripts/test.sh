@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the normal build (GCC) and the
-# Qt-free code again under AddressSanitizer and UBSan.
+# Builds everything and runs every test: the normal build (GCC), the
+# Qt-free code again under AddressSanitizer and UBSan, and the picture
+# worker's thread test under ThreadSanitizer.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,6 +13,10 @@ cmake --build build -j"$jobs" || exit 1
 cmake -S . -B build-asan -DORV_QT_FREE_ONLY=ON -DORV_SANITIZE=ON -DORV_BUILD_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
 cmake --build build-asan -j"$jobs" || exit 1
+# The picture worker's thread test alone, with the code it needs, under
+# ThreadSanitizer: a decode stopped half-way by the program's end.
+cmake -S . -B build-tsan -DORV_TSAN=ON -DORV_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
+cmake --build build-tsan -j"$jobs" || exit 1
 
 # Tests start their own X servers; the instance mark goes to a private folder.
 export XDG_RUNTIME_DIR=$(mktemp -d)
@@ -24,4 +29,6 @@ ctest --test-dir build -j"$jobs" --output-on-failure --timeout 300 || status=1
 echo "== Qt-free tests under AddressSanitizer and UBSan (build-asan/)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -j"$jobs" --output-on-failure --timeout 600 || status=1
+echo "== The picture worker under ThreadSanitizer (build-tsan/)"
+ctest --test-dir build-tsan --output-on-failure --timeout 300 || status=1
 exit $status

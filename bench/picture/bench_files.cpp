@@ -78,6 +78,67 @@ std::vector<uint8_t> JpegFile(int h_samp, int v_samp) {
   return test::EncodeJpeg(test::RgbImage{kWidth, kHeight, PhotoRgb()}, opts);
 }
 
+std::vector<uint8_t> PhotoJpeg(int width, int height, bool progressive) {
+  // The terms of PhotoRgb's formula split into per-column and per-row parts
+  // (sin(a + b) = sin a cos b + cos a sin b), so that 50 megapixels take a
+  // second, not a minute.
+  struct Column {
+    double s61, c61, s17, c17, c9, fx;
+  };
+  std::vector<Column> cols(static_cast<size_t>(width));
+  for (int x = 0; x < width; ++x) {
+    const double fx = x / double(width);
+    cols[size_t(x)] = {std::sin(6.1 * fx), std::cos(6.1 * fx), std::sin(1.7 * fx), std::cos(1.7 * fx),
+                       std::cos(9.0 * fx), fx};
+  }
+  const int cx = width * 13 / 20, cy = height * 2 / 5, radius = width * 7 / 40;
+  jpeg_compress_struct c;
+  jpeg_error_mgr err;
+  c.err = jpeg_std_error(&err);
+  jpeg_create_compress(&c);
+  unsigned char* out = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&c, &out, &size);
+  c.image_width = JDIMENSION(width);
+  c.image_height = JDIMENSION(height);
+  c.input_components = 3;
+  c.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&c);
+  jpeg_set_quality(&c, 90, TRUE);
+  c.comp_info[0].h_samp_factor = 2;
+  c.comp_info[0].v_samp_factor = 2;
+  if (progressive) jpeg_simple_progression(&c);
+  jpeg_start_compress(&c, TRUE);
+  std::vector<uint8_t> row(size_t(width) * 3);
+  uint32_t state = 12345;
+  while (c.next_scanline < c.image_height) {
+    const int y = int(c.next_scanline);
+    const double fy = y / double(height);
+    const double s2 = std::sin(2.0 * fy), c2 = std::cos(2.0 * fy);
+    const double s43 = std::sin(4.3 * fy), c43 = std::cos(4.3 * fy), s31 = std::sin(31.0 * fy);
+    for (int x = 0; x < width; ++x) {
+      const Column& k = cols[size_t(x)];
+      state = state * 1664525u + 1013904223u;
+      const int noise = int((state >> 16) % 25u) - 12;  // grain: about 2 bits per pixel, as camera files
+      const bool disc = int64_t(x - cx) * (x - cx) + int64_t(y - cy) * (y - cy) < int64_t(radius) * radius;
+      const double r = 128 + 90 * (k.s61 * c2 + k.c61 * s2) + (disc ? 40 : 0);
+      const double g = 120 + 80 * (s43 * k.c17 - c43 * k.s17) * k.c9;
+      const double b = disc ? 60 + 40 * fy : 170 - 60 * k.fx + 30 * s31;
+      uint8_t* p = &row[size_t(x) * 3];
+      p[0] = uint8_t(std::lround(std::fmin(255, std::fmax(0, r + noise))));
+      p[1] = uint8_t(std::lround(std::fmin(255, std::fmax(0, g + noise))));
+      p[2] = uint8_t(std::lround(std::fmin(255, std::fmax(0, b - noise))));
+    }
+    JSAMPROW rows[1] = {row.data()};
+    jpeg_write_scanlines(&c, rows, 1);
+  }
+  jpeg_finish_compress(&c);
+  jpeg_destroy_compress(&c);
+  std::vector<uint8_t> bytes(out, out + size);
+  std::free(out);
+  return bytes;
+}
+
 void DropFreedMemory() {
   TrimPixelPool();
   malloc_trim(0);

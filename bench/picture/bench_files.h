@@ -21,6 +21,11 @@ std::vector<uint8_t> BitmapFile(int bits);
 // luma sampling (1 x 1 for 4:4:4, 2 x 2 for 4:2:0).
 std::vector<uint8_t> JpegFile(int h_samp, int v_samp);
 
+// A camera-like JPEG of any size, made row by row (no full-size buffer):
+// the same kind of picture as PhotoRgb, 4:2:0 at quality 90, baseline or
+// progressive.
+std::vector<uint8_t> PhotoJpeg(int width, int height, bool progressive);
+
 // Gives freed memory back to the system, so that the next allocation of a
 // large block has to fault its pages in afresh.
 void DropFreedMemory();

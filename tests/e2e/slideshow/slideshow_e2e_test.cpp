@@ -5,10 +5,14 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <thread>
 
+#include "bench_files.h"
 #include "e2e/support/process.h"
 #include "e2e/support/x_session.h"
 #include "support/test_support.h"
@@ -303,6 +307,108 @@ TEST_F(SlideshowE2E, PreviewDrawsIntoTheHostIgnoresInputAndEndsWithIt) {
   EXPECT_TRUE(preview->Running()) << Log();
   host->Stop();
   EXPECT_EQ(WaitExit(preview, kEndMs), std::optional<int>(0)) << Log();
+}
+
+// A field of /proc/PID/status in megabytes ("VmHWM", "VmRSS"); -1 when gone.
+double StatusMb(pid_t pid, const std::string& field) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.compare(0, field.size() + 1, field + ":") == 0) return std::atof(line.c_str() + field.size() + 1) / 1024;
+  return -1;
+}
+
+// Processor time (clock ticks) of every thread but the first: the picture worker.
+long long WorkerTicks(pid_t pid) {
+  long long total = 0;
+  const std::string task = "/proc/" + std::to_string(pid) + "/task";
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(task, ec)) {
+    if (entry.path().filename() == std::to_string(pid)) continue;
+    std::ifstream in(entry.path() / "stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    // After the name: state, then fields 4 to 13; utime and stime are 14 and 15.
+    std::istringstream rest(stat.substr(close + 2));
+    std::string field;
+    long long utime = 0, stime = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i) {
+      if (i == 14) utime = std::atoll(field.c_str());
+      if (i == 15) stime = std::atoll(field.c_str());
+    }
+    total += utime + stime;
+  }
+  return total;
+}
+
+std::string WriteJpeg(const std::string& path, const std::vector<uint8_t>& bytes) {
+  test::WriteFile(path, bytes);
+  return path;
+}
+
+// A key pressed while a 50-megapixel progressive picture is being decoded
+// (about a second of work) ends the saver at once: the decode runs on the
+// worker, which is stopped at its next row. Prints the time from the key to
+// the end of the process.
+TEST_F(SlideshowE2E, KeyDuringABigDecodeEndsItAtOnce) {
+  WriteJpeg(pics_ + "/big.jpg", bench::PhotoJpeg(8688, 5792, true));
+  Saver saver = Start({"/s"});
+  ASSERT_TRUE(WaitForBackground()) << Log();
+  // The worker is busy with the picture when its processor time grows.
+  long long before = WorkerTicks(saver->pid());
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const long long now = WorkerTicks(saver->pid());
+        const bool busy = now > before;
+        before = now;
+        return busy;
+      },
+      Millis(kStartMs), Millis(20)))
+      << Log();
+  const double peak = StatusMb(saver->pid(), "VmHWM");
+  const auto t0 = std::chrono::steady_clock::now();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  // Generous: only a hang fails; the time is printed, not judged.
+  EXPECT_EQ(WaitExit(saver, 10000), std::optional<int>(0)) << Log();
+  const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+  std::printf("key to exit during a 50-Mpix progressive decode: %.0f ms (xdotool included); peak memory %.0f MB\n",
+              ms, peak);
+}
+
+// Camera-size baseline pictures changing every second: peak resident memory
+// stays within 250 MB on a 1920 x 1080 screen, and the resident size does not
+// creep up from change to change.
+TEST_F(SlideshowE2E, FiftyMegapixelPicturesStayWithinTheirMemory) {
+  const std::vector<uint8_t> bytes = bench::PhotoJpeg(8688, 5792, false);
+  WriteJpeg(pics_ + "/a.jpg", bytes);
+  WriteJpeg(pics_ + "/b.jpg", bytes);
+  WriteSettings("ChangeSec=1");
+  Saver saver = Start({"/s"});
+  ASSERT_TRUE(WaitForBackground()) << Log();
+  // Samples of the resident size, one per worker burst (one per change).
+  std::vector<double> rss;
+  long long before = WorkerTicks(saver->pid());
+  bool was_busy = false;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        const long long now = WorkerTicks(saver->pid());
+        const bool busy = now > before;
+        before = now;
+        if (was_busy && !busy) rss.push_back(StatusMb(saver->pid(), "VmRSS"));
+        was_busy = busy;
+        return rss.size() >= 12;
+      },
+      Millis(120000), Millis(50)))
+      << Log();
+  const double peak = StatusMb(saver->pid(), "VmHWM");
+  std::printf("50-Mpix changes: peak %.0f MB; resident after change 4: %.0f MB, after change 12: %.0f MB\n", peak,
+              rss[3], rss.back());
+  EXPECT_LE(peak, 250);
+  // From the fourth change on, the pools of screen-size blocks are full.
+  EXPECT_LE(rss.back(), rss[3] + 16);
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0)) << Log();
 }
 
 }  // namespace
