@@ -2,10 +2,12 @@
 #include <QMoveEvent>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 #include "config/config_form.h"
 #include "config/config_rules.h"
@@ -180,8 +182,9 @@ void TfrmConfig::CreateControls() {
                                      btnOK, btnCancel};
   for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
 
-  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 24);
+  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 20);
   chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
+  spnFadeTime = AddFadeTimeOption();
 
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
   connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
@@ -194,12 +197,35 @@ void TfrmConfig::CreateControls() {
 }
 
 QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
-  const QList<QCheckBox*> rows = grpOptions->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
-  QWidget* last = rows.isEmpty() ? static_cast<QWidget*>(btnCancel) : rows.back();
-  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, 20 + int(rows.size()) * kOptionRow, 393);
-  grpOptions->resize(grpOptions->width(), 20 + int(rows.size() + 1) * kOptionRow);
-  setTabOrder(last, box);
+  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, NextOptionTop(), 393);
+  EndOptionRow(box);
   return box;
+}
+
+QDoubleSpinBox* TfrmConfig::AddFadeTimeOption() {
+  const int top = NextOptionTop();
+  QLabel* label = MakeLabel(grpOptions, "lblFadeTime", tr("切り替えのフェード時間"), 16, top + 2);
+  auto* spin = Place(new QDoubleSpinBox(grpOptions), "spnFadeTime", 168, top - 2, 81, 21);
+  spin->setDecimals(1);
+  spin->setRange(0, kFadeTimeMax / 10.0);
+  spin->setSingleStep(0.1);
+  spin->setSuffix(tr(" 秒"));
+  spin->setSpecialValueText(tr("なし"));  // 0: a hard cut
+  spin->setAcceptDrops(false);
+  label->setBuddy(spin);
+  EndOptionRow(spin);
+  return spin;
+}
+
+int TfrmConfig::NextOptionTop() const { return grpOptions->height(); }
+
+void TfrmConfig::EndOptionRow(QWidget* focus) {
+  // The focus control of the row above, else the last of the original form.
+  QWidget* last = btnCancel;
+  for (QWidget* w : grpOptions->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w != focus && (w->focusPolicy() & Qt::TabFocus) && (last == btnCancel || w->y() >= last->y())) last = w;
+  grpOptions->resize(grpOptions->width(), grpOptions->height() + kOptionRow);
+  setTabOrder(last, focus);
 }
 
 void TfrmConfig::FormCreate() {
@@ -228,6 +254,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   lblColor->SetColor(s.bgColor);
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
   chkAutoRotate->setChecked(s.autoRotate);
+  spnFadeTime->setValue(ClampFadeTime(s.fadeTime) / 10.0);
 }
 
 TSettings TfrmConfig::SettingsFromControls() const {
@@ -242,6 +269,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.bgColor = lblColor->Color();
   s.drawMode = RadioGroup->ItemIndex();
   s.autoRotate = chkAutoRotate->isChecked();
+  s.fadeTime = int32_t(std::lround(spnFadeTime->value() * 10));
   return s;
 }
 

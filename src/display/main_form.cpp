@@ -22,7 +22,6 @@ namespace orv {
 namespace {
 constexpr int kDesignWidth = 301;
 constexpr int kDesignHeight = 282;
-constexpr int kTimerIntervalMs = 100;
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
@@ -132,6 +131,7 @@ void TfrmMain::ApplySettings(const TSettings& s) {
   bgColor = s.bgColor;
   drawMode = s.drawMode;
   autoRotate = s.autoRotate;
+  fadeTime = ClampFadeTime(s.fadeTime);
 }
 
 void TfrmMain::TakeBackground() {
@@ -252,6 +252,8 @@ void TfrmMain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   tmrMain->stop();
+  fade_.Stop();
+  fadeFrom_.Clear();
   preparer_.reset();  // stops a decode in progress and joins the worker
   pictures.clear();
   pictures.shrink_to_fit();
