@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -196,8 +197,8 @@ int main(int argc, char** argv) {
   orv::RegisterPictureFormats();
   orv::TApplication::Instance().Initialize(argc, argv);
   benchmark::Initialize(&argc, argv);
-  orv::bench::g_root = fs::temp_directory_path() / ("orv_fade_bench_" + std::to_string(::getpid()));
-  fs::create_directories(orv::bench::g_root / "pics");
+  orv::bench::g_root = std::filesystem::temp_directory_path() / ("orv_fade_bench_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(orv::bench::g_root / "pics");
   orv::bench::WriteBmp(orv::bench::g_root / "pics/a.bmp", 1600, 1200, 40);
   orv::bench::WriteBmp(orv::bench::g_root / "pics/b.bmp", 1600, 1200, 200);
   orv::SetProgramPathForTesting((orv::bench::g_root / "orvanne").string());
@@ -205,6 +206,6 @@ int main(int argc, char** argv) {
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   orv::SetScreenForTesting(nullptr);
-  fs::remove_all(orv::bench::g_root);
+  std::filesystem::remove_all(orv::bench::g_root);
   return 0;
 }
