@@ -70,7 +70,8 @@ class TfrmConfig : public QDialog {
   void CentreFrame();
   // Accepts a drop of files as a copy or link of their names; false if refused.
   bool AcceptNameOnly(QDropEvent* event);
-  // Adds a row to grpOptions (growing it) and to the end of the tab order.
+  // Adds a row to grpOptions (growing it) and to the end of the tab order;
+  // the caption goes through tr().
   QCheckBox* AddOption(const char* name, const char* caption);
   // The fade time: a label and a spin box in seconds, one row.
   QDoubleSpinBox* AddFadeTimeOption();
@@ -134,6 +135,7 @@ class TfrmConfig : public QDialog {
   // Options added to the original form sit below it, one row each.
   TGroupFrame* grpOptions = nullptr;
   QCheckBox* chkAutoRotate = nullptr;
+  QCheckBox* chkSubFolders = nullptr;
   QDoubleSpinBox* spnFadeTime = nullptr;
   TColorDialog ColorDialog;
 

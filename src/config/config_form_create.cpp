@@ -184,6 +184,7 @@ void TfrmConfig::CreateControls() {
 
   grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 20);
   chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
+  chkSubFolders = AddOption("chkSubFolders", QT_TR_NOOP("サブフォルダも含める"));
   spnFadeTime = AddFadeTimeOption();
 
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
@@ -198,6 +199,7 @@ void TfrmConfig::CreateControls() {
 
 QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
   QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, NextOptionTop(), 393);
+  box->setText(tr(caption));
   EndOptionRow(box);
   return box;
 }
@@ -254,6 +256,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   lblColor->SetColor(s.bgColor);
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
   chkAutoRotate->setChecked(s.autoRotate);
+  chkSubFolders->setChecked(s.subFolders);
   spnFadeTime->setValue(ClampFadeTime(s.fadeTime) / 10.0);
 }
 
@@ -269,6 +272,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.bgColor = lblColor->Color();
   s.drawMode = RadioGroup->ItemIndex();
   s.autoRotate = chkAutoRotate->isChecked();
+  s.subFolders = chkSubFolders->isChecked();
   s.fadeTime = int32_t(std::lround(spnFadeTime->value() * 10));
   return s;
 }

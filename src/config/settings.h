@@ -21,6 +21,7 @@ struct TSettings {
   TColor bgColor = 0;            // BGColor/Color
   int32_t drawMode = 0;          // Settings/DrawMode
   bool autoRotate = true;        // Settings/AutoRotate: turn photos upright by their EXIF orientation
+  bool subFolders = false;       // BGIllust/SubFolders: the pictures of every folder under Folder too
   int32_t fadeTime = 0;          // Settings/FadeTime: cross-fade in tenths of a second, 0 = a hard cut
 };
 

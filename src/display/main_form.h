@@ -87,6 +87,7 @@ class TfrmMain : public QWidget {
   TColor bgColor = 0;
   int32_t drawMode = 0;
   bool autoRotate = true;
+  bool subFolders = false;
   int32_t fadeTime = 0;  // tenths of a second, 0..30; 0: a hard cut
 
   // The timer's rhythm between fades; during one it ticks at the display's
