@@ -2,8 +2,6 @@
 // the same clock: between fades both show the same frame, during a fade the
 // frame moves from the old picture to the new one, and the timer ticks at
 // the display's rate only while a fade runs.
-#include <QApplication>
-#include <QKeyEvent>
 #include <QTimer>
 
 #include "display/image_control.h"
@@ -156,29 +154,6 @@ TEST_F(FadeSettingTest, AChangeDuringAFadeGoesOnFromTheFrameShown) {
     EXPECT_TRUE(form->Fading());
   }
   EXPECT_EQ(changes, 2);
-}
-
-TEST_F(FadeSettingTest, InputDuringAFadeEndsTheShowAtOnce) {
-  auto form = Start("FadeTime=20\n", Mode::kUnbuffered);
-  while (!form->Fading()) Tick({form.get()}, 100);
-  Tick({form.get()}, 16);
-  ASSERT_TRUE(form->Fading());
-  bool closed = false;
-  struct Watch : QObject {
-    bool* closed;
-    explicit Watch(bool* c) : closed(c) {}
-    bool eventFilter(QObject*, QEvent* e) override {
-      if (e->type() == QEvent::Close) *closed = true;
-      return false;
-    }
-  } watch(&closed);
-  form->installEventFilter(&watch);
-  QKeyEvent key(QEvent::KeyPress, Qt::Key_Shift, Qt::NoModifier);
-  QApplication::sendEvent(form.get(), &key);
-  EXPECT_TRUE(closed);
-  form->FormDestroy();
-  EXPECT_FALSE(form->tmrMain->isActive());
-  EXPECT_FALSE(ScreenSaverRunning());
 }
 
 }  // namespace
