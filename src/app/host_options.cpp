@@ -51,6 +51,10 @@ const std::vector<THostOption> kTable = {
     {"unbuffered", false, [](TSettings& s, const std::string&) { s.drawMode = 0; }},
     {"subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = true; }},
     {"no-subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = false; }},
+    {"fade", true,
+     [](TSettings& s, const std::string& v) {
+       if (auto n = Integer(v)) s.fadeTime = ClampFadeTime(*n);
+     }},
 };
 
 // "--name", "-name" or "--name=value" → name and the inline value.

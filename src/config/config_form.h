@@ -13,6 +13,7 @@
 #include "config/settings.h"
 
 class QCheckBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -72,6 +73,12 @@ class TfrmConfig : public QDialog {
   // Adds a row to grpOptions (growing it) and to the end of the tab order;
   // the caption goes through tr().
   QCheckBox* AddOption(const char* name, const char* caption);
+  // The fade time: a label and a spin box in seconds, one row.
+  QDoubleSpinBox* AddFadeTimeOption();
+  // The top of grpOptions' next row; then grows the group by a row and puts
+  // the row's focus control at the end of the tab order.
+  int NextOptionTop() const;
+  void EndOptionRow(QWidget* focus);
   void ReadSettingsIntoControls();
   TSettings SettingsFromControls() const;
 
@@ -129,6 +136,7 @@ class TfrmConfig : public QDialog {
   TGroupFrame* grpOptions = nullptr;
   QCheckBox* chkAutoRotate = nullptr;
   QCheckBox* chkSubFolders = nullptr;
+  QDoubleSpinBox* spnFadeTime = nullptr;
   TColorDialog ColorDialog;
 
   std::string saved_folder_;

@@ -2,10 +2,12 @@
 #include <QMoveEvent>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <cmath>
 
 #include "config/config_form.h"
 #include "config/config_rules.h"
@@ -182,9 +184,10 @@ void TfrmConfig::CreateControls() {
                                      btnOK, btnCancel};
   for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
 
-  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 24);
+  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 20);
   chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
   chkSubFolders = AddOption("chkSubFolders", QT_TR_NOOP("サブフォルダも含める"));
+  spnFadeTime = AddFadeTimeOption();
 
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
   connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
@@ -197,13 +200,36 @@ void TfrmConfig::CreateControls() {
 }
 
 QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
-  const QList<QCheckBox*> rows = grpOptions->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
-  QWidget* last = rows.isEmpty() ? static_cast<QWidget*>(btnCancel) : rows.back();
-  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, 20 + int(rows.size()) * kOptionRow, 393);
+  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, NextOptionTop(), 393);
   box->setText(tr(caption));
-  grpOptions->resize(grpOptions->width(), 20 + int(rows.size() + 1) * kOptionRow);
-  setTabOrder(last, box);
+  EndOptionRow(box);
   return box;
+}
+
+QDoubleSpinBox* TfrmConfig::AddFadeTimeOption() {
+  const int top = NextOptionTop();
+  QLabel* label = MakeLabel(grpOptions, "lblFadeTime", tr("切り替えのフェード時間"), 16, top + 2);
+  auto* spin = Place(new QDoubleSpinBox(grpOptions), "spnFadeTime", 168, top - 2, 81, 21);
+  spin->setDecimals(1);
+  spin->setRange(0, kFadeTimeMax / 10.0);
+  spin->setSingleStep(0.1);
+  spin->setSuffix(tr(" 秒"));
+  spin->setSpecialValueText(tr("なし"));  // 0: a hard cut
+  spin->setAcceptDrops(false);
+  label->setBuddy(spin);
+  EndOptionRow(spin);
+  return spin;
+}
+
+int TfrmConfig::NextOptionTop() const { return grpOptions->height(); }
+
+void TfrmConfig::EndOptionRow(QWidget* focus) {
+  // The focus control of the row above, else the last of the original form.
+  QWidget* last = btnCancel;
+  for (QWidget* w : grpOptions->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    if (w != focus && (w->focusPolicy() & Qt::TabFocus) && (last == btnCancel || w->y() >= last->y())) last = w;
+  grpOptions->resize(grpOptions->width(), grpOptions->height() + kOptionRow);
+  setTabOrder(last, focus);
 }
 
 void TfrmConfig::FormCreate() {
@@ -233,6 +259,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
   chkAutoRotate->setChecked(s.autoRotate);
   chkSubFolders->setChecked(s.subFolders);
+  spnFadeTime->setValue(ClampFadeTime(s.fadeTime) / 10.0);
 }
 
 TSettings TfrmConfig::SettingsFromControls() const {
@@ -248,6 +275,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.drawMode = RadioGroup->ItemIndex();
   s.autoRotate = chkAutoRotate->isChecked();
   s.subFolders = chkSubFolders->isChecked();
+  s.fadeTime = int32_t(std::lround(spnFadeTime->value() * 10));
   return s;
 }
 

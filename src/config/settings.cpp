@@ -33,6 +33,7 @@ const Key kKeys[] = {
     {"BGColor", "Enable", &TSettings::bgColorEnable}, {"BGColor", "Color", &TSettings::bgColor},
     {"Settings", "DrawMode", &TSettings::drawMode},   {"Settings", "AutoRotate", &TSettings::autoRotate},
     {"BGIllust", "SubFolders", &TSettings::subFolders},
+    {"Settings", "FadeTime", &TSettings::fadeTime},
 };
 
 class AtomicWriter : public ISettingsFileWriter {
@@ -70,6 +71,8 @@ std::string SettingsFilePath() {
   return SettingsFilePathFor(ProgramPath(), prefix, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 }
 std::string DefaultFolder() { return FolderOf(ProgramPath()); }
+
+int32_t ClampFadeTime(int32_t tenths) { return std::clamp<int32_t>(tenths, 0, kFadeTimeMax); }
 
 int32_t StrToIntDef(const std::string& text, int32_t def) {
   std::string s = text;

@@ -22,7 +22,13 @@ struct TSettings {
   int32_t drawMode = 0;          // Settings/DrawMode
   bool autoRotate = true;        // Settings/AutoRotate: turn photos upright by their EXIF orientation
   bool subFolders = false;       // BGIllust/SubFolders: the pictures of every folder under Folder too
+  int32_t fadeTime = 0;          // Settings/FadeTime: cross-fade in tenths of a second, 0 = a hard cut
 };
+
+// The cross-fade's time in tenths of a second: a value outside 0..3 s is
+// brought to the nearest bound (below 0: a hard cut).
+constexpr int32_t kFadeTimeMax = 30;
+int32_t ClampFadeTime(int32_t tenths);
 
 // The settings file of the running program: for an installed copy (its real
 // path lies under the install prefix compiled in) the per-user

@@ -22,7 +22,6 @@ namespace orv {
 namespace {
 constexpr int kDesignWidth = 301;
 constexpr int kDesignHeight = 282;
-constexpr int kTimerIntervalMs = 100;
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
@@ -133,6 +132,7 @@ void TfrmMain::ApplySettings(const TSettings& s) {
   drawMode = s.drawMode;
   autoRotate = s.autoRotate;
   subFolders = s.subFolders;
+  fadeTime = ClampFadeTime(s.fadeTime);
 }
 
 void TfrmMain::TakeBackground() {
@@ -253,6 +253,8 @@ void TfrmMain::FormDestroy() {
   if (destroyed_) return;
   destroyed_ = true;
   tmrMain->stop();
+  fade_.Stop();
+  fadeFrom_.Clear();
   preparer_.reset();  // stops a decode in progress and joins the worker
   pictures.clear();
   pictures.shrink_to_fit();

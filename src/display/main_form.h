@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "display/cross_fade.h"
 #include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "platform/bitmap.h"
@@ -87,6 +88,14 @@ class TfrmMain : public QWidget {
   int32_t drawMode = 0;
   bool autoRotate = true;
   bool subFolders = false;
+  int32_t fadeTime = 0;  // tenths of a second, 0..30; 0: a hard cut
+
+  // The timer's rhythm between fades; during one it ticks at the display's
+  // refresh rate (FadeFrameInterval).
+  static constexpr int kTimerIntervalMs = 100;
+  int FadeFrameInterval() const;
+  bool Fading() const { return fade_.Active(); }
+  unsigned FadeWeight() const { return fade_.LastWeight(); }
 
   // Screen-size bitmaps: the background, the composition of the current
   // picture and caption on it, and the reference area / buffered frame.
@@ -132,6 +141,10 @@ class TfrmMain : public QWidget {
   void RequestNextPicture();
   void DrawCaption(const std::string& name);
   void Present();
+  void StartFade();
+  void NextFadeFrame();
+  void ShowControl();
+  void KeepRhythm();
   void DrawErrorText(TGuiCanvas& canvas);
   void KeepInCharge();
   void Setup();
@@ -158,6 +171,9 @@ class TfrmMain : public QWidget {
   std::shared_ptr<const TBitmap> sharedBackground_;
   bool waitingForPicture_ = false;  // the change is due, its picture not ready
   std::unique_ptr<TPicturePreparer> preparer_;
+  // The frame the control showed when a new one arrived, and the fade from it.
+  TBitmap fadeFrom_;
+  TCrossFade fade_;
   bool inputGrabbed_ = false;
   bool destroyed_ = false;
 };

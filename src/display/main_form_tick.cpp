@@ -1,7 +1,10 @@
 // The slideshow's tick: every 100 ms; every changeSec seconds it loads the
 // next picture, fits it onto the background, writes the caption, and hands
 // the frame to the control.
+#include <QScreen>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -42,13 +45,20 @@ void TfrmMain::tmrMainTimer() {
   } clear{inTimer};
 
   lastChange.changed = false;
+  const int64_t composed = composeVersion_;
   if (!pictures.empty() && secondCounter == 0) ChangePicture();
   try {
+    // A new frame fades in from what the control shows now, which may be a
+    // fade's frame itself.
+    if (fadeTime > 0 && composeVersion_ != composed) fadeFrom_ = imgMain->Picture();
     Present();
   } catch (...) {
     // Out of memory for the frame's copy: the next tick hands it over again.
     presentedVersion_ = -1;
+    fade_.Stop();
   }
+  fadeFrom_.Clear();
+  KeepRhythm();
   const uint32_t now = services_.clock->Now();
   if (SecondElapsed(secondStart, now)) {
     secondStart = now;
@@ -139,7 +149,12 @@ void TfrmMain::DrawCaption(const std::string& name) {
 }
 
 void TfrmMain::Present() {
-  if (presentedVersion_ == composeVersion_) return;  // the control already has this frame
+  if (presentedVersion_ == composeVersion_) {
+    // The control already has this frame, or is fading into it.
+    if (fade_.Active()) NextFadeFrame();
+    return;
+  }
+  fade_.Stop();
   const bool buffered = isPreview || drawMode == 1;
   TGuiCanvas* surface;
   if (buffered) {
@@ -158,14 +173,45 @@ void TfrmMain::Present() {
     TBitmap& shown = imgMain->Picture();
     canvas.CopyRect(Rect(0, 0, shown.Width(), shown.Height()), bmpDisplay,
                     Rect(0, 0, bmpDisplay.Width(), bmpDisplay.Height()));
-    imgMain->repaint();
   } else if (drawMode == 1) {
     imgMain->Picture() = bmpDisplay;
-    imgMain->repaint();
-  } else {
-    imgMain->update();
   }
   presentedVersion_ = composeVersion_;
+  if (!fadeFrom_.Empty()) StartFade();
+  ShowControl();
+}
+
+void TfrmMain::ShowControl() {
+  if (isPreview || drawMode == 1) imgMain->repaint();
+  else imgMain->update();
+}
+
+// The control's new frame becomes the fade's end; it shows the old one
+// until the next tick.
+void TfrmMain::StartFade() {
+  const uint32_t now = services_.clock->Now();
+  TBitmap to = imgMain->Picture();
+  if (fade_.Start(std::move(fadeFrom_), std::move(to), now, uint32_t(fadeTime) * 100))
+    fade_.Step(now, imgMain->Picture());
+}
+
+void TfrmMain::NextFadeFrame() {
+  fade_.Step(services_.clock->Now(), imgMain->Picture());
+  ShowControl();
+}
+
+// The display's refresh rate while fading, the resting rhythm otherwise.
+void TfrmMain::KeepRhythm() {
+  const int interval = fade_.Active() ? FadeFrameInterval() : kTimerIntervalMs;
+  if (tmrMain->interval() != interval) tmrMain->setInterval(interval);
+}
+
+int TfrmMain::FadeFrameInterval() const {
+  const QScreen* shown = screen();
+  qreal hz = shown ? shown->refreshRate() : 0;
+  // Some platforms report nothing sensible (0, or a mode's odd rate).
+  if (!(hz >= 20 && hz <= 360)) hz = 60;
+  return std::max(1, int(1000 / hz));
 }
 
 void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {

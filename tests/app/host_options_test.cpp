@@ -61,6 +61,20 @@ TEST(HostOptions, SubfolderSwitchesInEitherStyleTheLastOneWinning) {
   }
 }
 
+TEST(HostOptions, FadeTakesTenthsWithinItsRange) {
+  const std::pair<std::vector<std::string>, int32_t> cases[] = {
+      {{"--fade", "15"}, 15}, {{"-fade", "0"}, 0},  {{"--fade=40"}, 30}, {{"-fade=-3"}, 0},
+      {{"--fade", "x"}, 12},  {{"--fade"}, 12},     {{"--fade", "5", "--fade", "oops"}, 5}};
+  for (const auto& [args, want] : cases) {
+    std::vector<std::string> line = {"--window-id", "7"};
+    line.insert(line.end(), args.begin(), args.end());
+    TSettings s;
+    s.fadeTime = 12;  // as read from the file; unusable values keep it
+    ApplyHostOptions(*ParseHostCommand(line), s);
+    EXPECT_EQ(s.fadeTime, want) << args.front();
+  }
+}
+
 TEST(HostOptions, WindowIdsAreDecimalOrHex) {
   EXPECT_EQ(ParseWindowId("655360"), 655360ul);
   EXPECT_EQ(ParseWindowId("0x2A00007"), 0x2A00007ul);

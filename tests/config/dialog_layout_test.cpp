@@ -67,9 +67,11 @@ const ControlRow kControls[] = {
     {"btnOK", "frmConfig", 272, 504, 73, 25, "O K", 12},
     {"btnCancel", "frmConfig", 360, 504, 73, 25, "キャンセル", 12},
     // Options added to the original form, below it.
-    {"grpOptions", "frmConfig", 8, 542, 425, 68, "その他", 12},
+    {"grpOptions", "frmConfig", 8, 542, 425, 92, "その他", 12},
     {"chkAutoRotate", "grpOptions", 16, 20, 393, 17, "写真の向き (EXIF) に合わせて回転する", 12},
     {"chkSubFolders", "grpOptions", 16, 44, 393, 17, "サブフォルダも含める", 12},
+    {"lblFadeTime", "grpOptions", 16, 70, 0, 0, "切り替えのフェード時間", 12},
+    {"spnFadeTime", "grpOptions", 168, 66, 81, 21, nullptr, 12},
 };
 
 using DialogLayoutTest = DialogTest;
@@ -104,8 +106,8 @@ TEST_F(DialogLayoutTest, ControlsSitWhereTheFormPutsThem) {
 TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   Open();
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1("Orvanne"));
-  // The original form's 542 pixels and two rows of options below them.
-  EXPECT_EQ(form_->size(), QSize(444, 618));
+  // The original form's 542 pixels and three rows of options below them.
+  EXPECT_EQ(form_->size(), QSize(444, 642));
   EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
   // Centred on the screen, within the width of a window frame.
   EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
@@ -131,7 +133,8 @@ TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
                             "chkBackColorEnable",    "btnBGColor",          "chkIllustExtend",
                             "chkPutFilename",        "chkPutFullPath",      "chkPutExtention",
                             "RadioGroupItem0",       "btnOK",               "btnCancel",
-                            "chkAutoRotate",         "chkSubFolders",       "edtIllustFolder"};
+                            "chkAutoRotate",         "chkSubFolders",       "spnFadeTime",
+                            "edtIllustFolder"};
   for (const char* name : expected) {
     Key(Qt::Key_Tab);
     EXPECT_EQ(FocusName(), QString::fromLatin1(name));

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -87,8 +88,35 @@ TEST_F(DialogSettingsTest, OkWritesAllNineKeysInOrderAndKeepsOtherContent) {
   EXPECT_EQ(ReadFile(IniPath()), "; kept\n[Other]\nA=1\n[BGIllust]\nFolder=" + dir_.path() +
                                      "\nChangeSec=10\nExtend=0\nSubFolders=1\n[Filename]\nPutFilename=1\nPutFullPath=1\n"
                                      "PutExtention=1\n[BGColor]\nEnable=1\nColor=1193046\n[Settings]\nDrawMode=1\n"
-                                     "AutoRotate=0\n");
+                                     "AutoRotate=0\nFadeTime=0\n");
   EXPECT_TRUE(messages_.empty());
+}
+
+// The fade time shows in seconds, within 0 to 3, and goes back in tenths.
+TEST_F(DialogSettingsTest, FadeTimeRoundTripsThroughItsSpinBox) {
+  struct Case {
+    const char* stored;
+    const char* shown;
+    int steps;  // up-arrow presses before OK
+    int32_t saved;
+  };
+  const Case cases[] = {{"", "なし", 0, 0},          {"FadeTime=15", "1.5 秒", 0, 15},
+                        {"FadeTime=99", "3.0 秒", 1, 30}, {"FadeTime=-2", "なし", 2, 2},
+                        {"FadeTime=7", "0.7 秒", -1, 6}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    WriteIni(std::string("[Settings]\n") + c.stored + "\n");
+    Open();
+    auto* spin = Get<QDoubleSpinBox>("spnFadeTime");
+    EXPECT_EQ(spin->text(), QString::fromUtf8(c.shown));
+    // The label ends before the box begins.
+    EXPECT_LE(Get("lblFadeTime")->geometry().right(), spin->geometry().left());
+    spin->setFocus();
+    for (int i = 0; i < std::abs(c.steps); ++i) Key(c.steps > 0 ? Qt::Key_Up : Qt::Key_Down);
+    Click("btnOK");
+    ASSERT_TRUE(Gone());
+    EXPECT_EQ(Saved().fadeTime, c.saved);
+  }
 }
 
 TEST_F(DialogSettingsTest, GreyedOutBoxesKeepAndSaveTheirState) {

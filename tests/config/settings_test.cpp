@@ -109,14 +109,16 @@ TEST_F(SettingsFile, WritesAllNineKeysInOrderToAFreshFile) {
   s.drawMode = -1;
   s.autoRotate = false;
   s.subFolders = true;
+  s.fadeTime = 25;
   WriteSettings(ini_, s);
   EXPECT_EQ(test::ReadFile(ini_),
             "[BGIllust]\nFolder=/写真\nChangeSec=60\nExtend=0\nSubFolders=1\n[Filename]\nPutFilename=1\nPutFullPath=0\n"
-            "PutExtention=1\n[BGColor]\nEnable=1\nColor=16711680\n[Settings]\nDrawMode=-1\nAutoRotate=0\n");
+            "PutExtention=1\n[BGColor]\nEnable=1\nColor=16711680\n[Settings]\nDrawMode=-1\nAutoRotate=0\nFadeTime=25\n");
   TSettings back = ReadSettings(ini_, "");
   EXPECT_EQ(back.folder, "/写真");
   EXPECT_EQ(back.drawMode, -1);
   EXPECT_EQ(back.bgColor, 0xFF0000);
+  EXPECT_EQ(back.fadeTime, 25);
 }
 
 TEST_F(SettingsFile, WritingKeepsTheUsersOtherContent) {

@@ -244,6 +244,27 @@ TEST_F(SlideshowE2E, JpegIsEnlargedAndCentred) {
   EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
+// Changes every second with fades of three seconds: the screen is nearly
+// always between two pictures, and a key then still ends the show at once.
+TEST_F(SlideshowE2E, FadesBetweenPicturesAndEndsOnAKeyMidFade) {
+  const std::string a = MakePicture("a.bmp", 800, 600, "-type TrueColor", "BMP3:");
+  const std::string b = MakePicture("b.bmp", 800, 600, "-negate -type TrueColor", "BMP3:");
+  ASSERT_TRUE(Decodable(a) && Decodable(b));
+  test::WriteFile(dir_ / "orvanne.ini", "[BGIllust]\nFolder=" + pics_ + "\nChangeSec=1\nExtend=1\n[BGColor]\nEnable=1\n"
+                                        "Color=" + std::to_string(kBg) + "\n[Settings]\nFadeTime=30\n");
+  Saver saver = Start({"/s"});
+  // Red in one picture, cyan in the other: a red channel far from both ends
+  // is a blend.
+  auto blended = [](const PpmImage& s) {
+    const Rgb c = s.At(250, 10);
+    return c.r > 40 && c.r < 215 && Pixel(s, 239, 540) == kBg;
+  };
+  PpmImage s;
+  EXPECT_TRUE(WaitForScreen(blended, kStartMs, &s)) << Log();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0)) << Log();
+}
+
 TEST_F(SlideshowE2E, CaptionIsWrittenLowerLeft) {
   const std::string bmp = MakePicture("captioned.bmp", 640, 360, "-type TrueColor", "BMP3:");
   ASSERT_TRUE(Decodable(bmp));
