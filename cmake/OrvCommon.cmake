@@ -25,6 +25,6 @@ function(orv_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main orv_options)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "ORV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;${ARG_ENV}")
+    PROPERTIES ENVIRONMENT "ORV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;LC_ALL=ja_JP.UTF-8;${ARG_ENV}")
 endfunction()
 include(GoogleTest)

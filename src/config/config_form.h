@@ -70,7 +70,7 @@ class TfrmConfig : public QDialog {
   // Accepts a drop of files as a copy or link of their names; false if refused.
   bool AcceptNameOnly(QDropEvent* event);
   // Adds a row to grpOptions (growing it) and to the end of the tab order.
-  QCheckBox* AddOption(const char* name, const char* caption);
+  QCheckBox* AddOption(const char* name, const QString& caption);
   void ReadSettingsIntoControls();
   TSettings SettingsFromControls() const;
 
