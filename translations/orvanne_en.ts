@@ -181,6 +181,10 @@
         <source>写真の向き (EXIF) に合わせて回転する</source>
         <translation>Rotate photos to their orientation (EXIF)</translation>
     </message>
+    <message>
+        <source>サブフォルダも含める</source>
+        <translation>Include subfolders</translation>
+    </message>
 </context>
 <context>
     <name>orv::TfrmMain</name>

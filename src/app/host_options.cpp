@@ -49,6 +49,8 @@ const std::vector<THostOption> kTable = {
     {"no-background-color", false, [](TSettings& s, const std::string&) { s.bgColorEnable = false; }},
     {"buffered", false, [](TSettings& s, const std::string&) { s.drawMode = 1; }},
     {"unbuffered", false, [](TSettings& s, const std::string&) { s.drawMode = 0; }},
+    {"subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = true; }},
+    {"no-subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = false; }},
 };
 
 // "--name", "-name" or "--name=value" → name and the inline value.

@@ -69,8 +69,9 @@ class TfrmConfig : public QDialog {
   void CentreFrame();
   // Accepts a drop of files as a copy or link of their names; false if refused.
   bool AcceptNameOnly(QDropEvent* event);
-  // Adds a row to grpOptions (growing it) and to the end of the tab order.
-  QCheckBox* AddOption(const char* name, const QString& caption);
+  // Adds a row to grpOptions (growing it) and to the end of the tab order;
+  // the caption goes through tr().
+  QCheckBox* AddOption(const char* name, const char* caption);
   void ReadSettingsIntoControls();
   TSettings SettingsFromControls() const;
 
@@ -127,6 +128,7 @@ class TfrmConfig : public QDialog {
   // Options added to the original form sit below it, one row each.
   TGroupFrame* grpOptions = nullptr;
   QCheckBox* chkAutoRotate = nullptr;
+  QCheckBox* chkSubFolders = nullptr;
   TColorDialog ColorDialog;
 
   std::string saved_folder_;

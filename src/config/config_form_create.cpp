@@ -181,7 +181,8 @@ void TfrmConfig::CreateControls() {
   for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
 
   grpOptions = Place(new TGroupFrame(tr("その他"), this), "grpOptions", 8, kClientHeight, 425, 24);
-  chkAutoRotate = AddOption("chkAutoRotate", tr("写真の向き (EXIF) に合わせて回転する"));
+  chkAutoRotate = AddOption("chkAutoRotate", QT_TR_NOOP("写真の向き (EXIF) に合わせて回転する"));
+  chkSubFolders = AddOption("chkSubFolders", QT_TR_NOOP("サブフォルダも含める"));
 
   connect(btnIllustFolderSelect, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderSelectClick);
   connect(btnIllustFolderOpen, &QPushButton::clicked, this, &TfrmConfig::btnIllustFolderOpenClick);
@@ -193,10 +194,10 @@ void TfrmConfig::CreateControls() {
   edtIllustFolder->setFocus();
 }
 
-QCheckBox* TfrmConfig::AddOption(const char* name, const QString& caption) {
+QCheckBox* TfrmConfig::AddOption(const char* name, const char* caption) {
   const QList<QCheckBox*> rows = grpOptions->findChildren<QCheckBox*>(Qt::FindDirectChildrenOnly);
   QWidget* last = rows.isEmpty() ? static_cast<QWidget*>(btnCancel) : rows.back();
-  QCheckBox* box = MakeCheckBox(grpOptions, name, caption, 16, 20 + int(rows.size()) * kOptionRow, 393);
+  QCheckBox* box = MakeCheckBox(grpOptions, name, tr(caption), 16, 20 + int(rows.size()) * kOptionRow, 393);
   grpOptions->resize(grpOptions->width(), 20 + int(rows.size() + 1) * kOptionRow);
   setTabOrder(last, box);
   return box;
@@ -228,6 +229,7 @@ void TfrmConfig::ReadSettingsIntoControls() {
   lblColor->SetColor(s.bgColor);
   RadioGroup->SetItemIndex(ClampDrawMode(s.drawMode));
   chkAutoRotate->setChecked(s.autoRotate);
+  chkSubFolders->setChecked(s.subFolders);
 }
 
 TSettings TfrmConfig::SettingsFromControls() const {
@@ -242,6 +244,7 @@ TSettings TfrmConfig::SettingsFromControls() const {
   s.bgColor = lblColor->Color();
   s.drawMode = RadioGroup->ItemIndex();
   s.autoRotate = chkAutoRotate->isChecked();
+  s.subFolders = chkSubFolders->isChecked();
   return s;
 }
 

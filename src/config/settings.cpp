@@ -32,6 +32,7 @@ const Key kKeys[] = {
     {"Filename", "PutExtention", &TSettings::putExtention},
     {"BGColor", "Enable", &TSettings::bgColorEnable}, {"BGColor", "Color", &TSettings::bgColor},
     {"Settings", "DrawMode", &TSettings::drawMode},   {"Settings", "AutoRotate", &TSettings::autoRotate},
+    {"BGIllust", "SubFolders", &TSettings::subFolders},
 };
 
 class AtomicWriter : public ISettingsFileWriter {

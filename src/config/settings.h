@@ -21,6 +21,7 @@ struct TSettings {
   TColor bgColor = 0;            // BGColor/Color
   int32_t drawMode = 0;          // Settings/DrawMode
   bool autoRotate = true;        // Settings/AutoRotate: turn photos upright by their EXIF orientation
+  bool subFolders = false;       // BGIllust/SubFolders: the pictures of every folder under Folder too
 };
 
 // The settings file of the running program: for an installed copy (its real

@@ -105,7 +105,7 @@ void TfrmMain::FormCreate() {
       void SetProgress(int) override {}
       void Repaint() override {}
     } silent;
-    pictures = SearchPictures(illustFolder, silent);
+    pictures = SearchPictures(illustFolder, silent, subFolders);
     ShufflePictures(pictures, *services_.random);
     return;
   }
@@ -113,7 +113,7 @@ void TfrmMain::FormCreate() {
   frmSplash->lblCaption->setText(QString());
   frmSplash->ProgressBar->setValue(0);
   frmSplash->ShowExposed();
-  pictures = SearchPictures(illustFolder, *frmSplash);
+  pictures = SearchPictures(illustFolder, *frmSplash, subFolders);
   ShufflePictures(pictures, *services_.random);
   frmSplash->close();
   frmSplash->deleteLater();
@@ -132,6 +132,7 @@ void TfrmMain::ApplySettings(const TSettings& s) {
   bgColor = s.bgColor;
   drawMode = s.drawMode;
   autoRotate = s.autoRotate;
+  subFolders = s.subFolders;
 }
 
 void TfrmMain::TakeBackground() {

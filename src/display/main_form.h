@@ -86,6 +86,7 @@ class TfrmMain : public QWidget {
   TColor bgColor = 0;
   int32_t drawMode = 0;
   bool autoRotate = true;
+  bool subFolders = false;
 
   // Screen-size bitmaps: the background, the composition of the current
   // picture and caption on it, and the reference area / buffered frame.

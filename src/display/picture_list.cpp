@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <cstdint>
+#include <deque>
+#include <set>
 #include <utility>
 
+#include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"
 
@@ -36,6 +39,49 @@ bool IsPictureExtension(const std::string& path) {
   return false;
 }
 
+void AddShortcutTarget(std::vector<std::string>& pictures, const std::string& link, ISearchProgress& progress) {
+  std::string target = ResolveShortcut(link);
+  if (!target.empty()) target = ExpandFileName(target);
+  target = GetTruePath(target);
+  if (target.empty() || !IsPictureExtension(target) || !FileExists(target)) return;
+  Append(pictures, std::move(target), progress);
+}
+
+void StartSearch(ISearchProgress& progress) {
+  progress.SetCaption(SearchingText(0));
+  progress.SetProgress(10);
+  progress.Repaint();
+}
+
+void EndSearch(const std::vector<std::string>& pictures, ISearchProgress& progress) {
+  progress.SetCaption(SearchingText(pictures.size()));
+  progress.SetProgress(100);
+  progress.Repaint();
+}
+
+// The passes of AddFilesWithExt and AddShortcutTargets over names already
+// read; with steps, the bar moves after each picture pass as in one folder.
+void AddListedFiles(std::vector<std::string>& pictures, const std::string& folder,
+                    const std::vector<std::string>& names, ISearchProgress& progress, bool steps) {
+  // The extension after the last dot, as ListFilesWithExt compares it.
+  std::vector<std::string> exts;
+  exts.reserve(names.size());
+  for (const std::string& name : names) {
+    const size_t dot = name.rfind('.');
+    exts.push_back(dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot + 1)));
+  }
+  for (const auto& [ext, position] : kPasses) {
+    for (size_t i = 0; i < names.size(); ++i)
+      if (exts[i] == ext) Append(pictures, folder + "/" + names[i], progress);
+    if (steps) {
+      progress.SetProgress(position);
+      progress.Repaint();
+    }
+  }
+  for (size_t i = 0; i < names.size(); ++i)
+    if (exts[i] == "lnk") AddShortcutTarget(pictures, folder + "/" + names[i], progress);
+}
+
 }  // namespace
 
 std::string SearchingText(size_t count) { return "Searching : " + std::to_string(count); }
@@ -49,29 +95,62 @@ void AddFilesWithExt(std::vector<std::string>& pictures, const std::string& fold
 
 void AddShortcutTargets(std::vector<std::string>& pictures, const std::string& folder,
                         ISearchProgress& progress) {
-  for (const std::string& name : ListFilesWithExt(folder, "lnk")) {
-    std::string target = ResolveShortcut(folder + "/" + name);
-    if (!target.empty()) target = ExpandFileName(target);
-    target = GetTruePath(target);
-    if (target.empty() || !IsPictureExtension(target) || !FileExists(target)) continue;
-    Append(pictures, std::move(target), progress);
-  }
+  for (const std::string& name : ListFilesWithExt(folder, "lnk"))
+    AddShortcutTarget(pictures, folder + "/" + name, progress);
 }
 
 std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress) {
   std::vector<std::string> pictures;
-  progress.SetCaption(SearchingText(0));
-  progress.SetProgress(10);
-  progress.Repaint();
+  StartSearch(progress);
   for (const auto& [ext, position] : kPasses) {
     AddFilesWithExt(pictures, folder, ext, progress);
     progress.SetProgress(position);
     progress.Repaint();
   }
   AddShortcutTargets(pictures, folder, progress);
-  progress.SetCaption(SearchingText(pictures.size()));
-  progress.SetProgress(100);
-  progress.Repaint();
+  EndSearch(pictures, progress);
+  return pictures;
+}
+
+std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress, bool subfolders,
+                                        const TSearchLimits& limits) {
+  if (!subfolders) return SearchPictures(folder, progress);
+  std::vector<std::string> pictures;
+  StartSearch(progress);
+  TFolderId top;
+  if (GetFolderId(folder, &top)) {
+    struct Pending {
+      std::string path;
+      int depth;
+    };
+    // Every folder is queued once, by what it is rather than by the path
+    // that reached it: links back up the tree cannot loop.
+    std::set<std::pair<uint64_t, uint64_t>> seen = {{top.device, top.inode}};
+    std::deque<Pending> queue = {{folder, 0}};
+    size_t budget = limits.maxEntries;
+    size_t listed = 0;
+    int shown = 85;
+    TFolderListing listing;
+    while (!queue.empty() && budget > 0) {
+      const Pending next = std::move(queue.front());
+      queue.pop_front();
+      const bool first = listed++ == 0;
+      if (ListFolder(next.path, budget, &listing)) {
+        budget -= listing.entries;
+        AddListedFiles(pictures, next.path, listing.files, progress, first);
+        if (next.depth < limits.maxDepth)
+          for (const TFolderListing::Folder& sub : listing.folders)
+            if (seen.insert({sub.id.device, sub.id.inode}).second)
+              queue.push_back({next.path + "/" + sub.name, next.depth + 1});
+      }
+      if (first) continue;
+      // Folders listed against folders known: short of 100 until the end.
+      const int position = 85 + int(14 * listed / (listed + queue.size()));
+      if (position != shown) progress.SetProgress(shown = position);
+      progress.StillSearching(pictures.size());
+    }
+  }
+  EndSearch(pictures, progress);
   return pictures;
 }
 

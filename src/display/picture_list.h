@@ -17,6 +17,15 @@ class ISearchProgress {
   virtual void SetProgress(int position) = 0;  // 0..100
   // An immediate redraw: the search processes no messages.
   virtual void Repaint() = 0;
+  // Between the folders of a search with subfolders, which can take a while:
+  // a chance to show the count so far and answer the window system.
+  virtual void StillSearching(size_t /*count*/) {}
+};
+
+// How far a search with subfolders goes.
+struct TSearchLimits {
+  int maxDepth = 32;            // levels below the chosen folder
+  size_t maxEntries = 1000000;  // names read over the whole walk
 };
 
 // "Searching : " followed by the count.
@@ -37,6 +46,15 @@ void AddShortcutTargets(std::vector<std::string>& pictures, const std::string& f
 // shortcuts, then the final count. A folder that does not exist or cannot be
 // read gives an empty list.
 std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress);
+
+// The same with every folder under the chosen one, each by the same passes,
+// breadth first: a folder reached again through a link (a loop, or two
+// links to one folder) is listed once, folders deeper than the limit and
+// names past the entry limit are left out, and folders that cannot be read
+// are skipped. The progress bar steps through the chosen folder's passes as
+// above, then creeps towards 100 as the walk goes on.
+std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress, bool subfolders,
+                                        const TSearchLimits& limits = {});
 
 // For each position i in ascending order, exchanges entry i with an entry
 // drawn from the whole list.

@@ -1,5 +1,6 @@
 #include "display/splash_form.h"
 
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -16,6 +17,8 @@ constexpr int kClientHeight = 54;
 // Long enough for an X server to map and expose a window; short enough that
 // a slow display never holds up the start.
 constexpr int kExposeWaitMs = 250;
+// Often enough that a long walk looks alive, seldom enough to cost nothing.
+constexpr int kAnswerEveryMs = 100;
 }  // namespace
 
 TfrmSplash::TfrmSplash(QWidget* parent) : QWidget(parent) {
@@ -47,6 +50,7 @@ TfrmSplash::TfrmSplash(QWidget* parent) : QWidget(parent) {
 void TfrmSplash::ShowExposed() {
   show();
   WaitUntilExposed(this, kExposeWaitMs);
+  sinceAnswer_.start();
 }
 
 void TfrmSplash::SetCaption(const std::string& text) { lblCaption->setText(QString::fromStdString(text)); }
@@ -56,6 +60,14 @@ void TfrmSplash::SetProgress(int position) { ProgressBar->setValue(position); }
 void TfrmSplash::Repaint() {
   repaint();
   FlushWindowSystem();
+}
+
+void TfrmSplash::StillSearching(size_t count) {
+  if (sinceAnswer_.isValid() && sinceAnswer_.elapsed() < kAnswerEveryMs) return;
+  sinceAnswer_.start();
+  SetCaption(SearchingText(count));
+  Repaint();
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 // while the display form builds its picture list.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "display/picture_list.h"
@@ -28,6 +29,12 @@ class TfrmSplash : public QWidget, public ISearchProgress {
   void SetCaption(const std::string& text) override;
   void SetProgress(int position) override;
   void Repaint() override;
+  // A few times a second: the count so far, and the window system's events
+  // (exposes, a window manager's pings) but no input.
+  void StillSearching(size_t count) override;
+
+ private:
+  QElapsedTimer sinceAnswer_;
 };
 
 }  // namespace orv

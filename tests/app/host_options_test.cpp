@@ -45,6 +45,22 @@ TEST(HostOptions, OptionsOverrideTheFileInOrderAndUnknownOnesAreSkipped) {
   EXPECT_EQ(t.bgColor, 0);
 }
 
+TEST(HostOptions, SubfolderSwitchesInEitherStyleTheLastOneWinning) {
+  const struct {
+    std::vector<std::string> args;
+    bool in_file, want;
+  } cases[] = {{{"--root", "--subfolders"}, false, true},       {{"-root", "-subfolders"}, false, true},
+               {{"--root", "--subfolders", "-no-subfolders"}, false, false},
+               {{"--window-id", "5", "--no-subfolders"}, true, false}, {{"--root", "--sub-folders"}, false, false},
+               {{"--root"}, true, true}};
+  for (const auto& c : cases) {
+    TSettings s;
+    s.subFolders = c.in_file;
+    ApplyHostOptions(*ParseHostCommand(c.args), s);
+    EXPECT_EQ(s.subFolders, c.want) << c.args.back();
+  }
+}
+
 TEST(HostOptions, WindowIdsAreDecimalOrHex) {
   EXPECT_EQ(ParseWindowId("655360"), 655360ul);
   EXPECT_EQ(ParseWindowId("0x2A00007"), 0x2A00007ul);

@@ -121,11 +121,11 @@ TEST_F(DialogDropTest, TakesTheNameAsACopyOrLinkNeverAMove) {
 TEST_F(DialogDropTest, DropOutsideTheClientAreaChangesNothing) {
   Open();
   const std::string before = Field();
-  for (QPointF at : {QPointF(100, -12), QPointF(-3, 50), QPointF(444, 10), QPointF(10, 594)}) {
+  for (QPointF at : {QPointF(100, -12), QPointF(-3, 50), QPointF(444, 10), QPointF(10, 618)}) {
     Drop({FileUrl(dir_ / "two")}, at);
     EXPECT_EQ(Field(), before) << at.x() << "," << at.y();
   }
-  Drop({FileUrl(dir_ / "two")}, QPointF(443, 593));  // the last pixel inside
+  Drop({FileUrl(dir_ / "two")}, QPointF(443, 617));  // the last pixel inside
   EXPECT_EQ(Field(), dir_ / "two");
 }
 

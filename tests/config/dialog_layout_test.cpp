@@ -67,8 +67,9 @@ const ControlRow kControls[] = {
     {"btnOK", "frmConfig", 272, 504, 73, 25, "O K", 12},
     {"btnCancel", "frmConfig", 360, 504, 73, 25, "キャンセル", 12},
     // Options added to the original form, below it.
-    {"grpOptions", "frmConfig", 8, 542, 425, 44, "その他", 12},
+    {"grpOptions", "frmConfig", 8, 542, 425, 68, "その他", 12},
     {"chkAutoRotate", "grpOptions", 16, 20, 393, 17, "写真の向き (EXIF) に合わせて回転する", 12},
+    {"chkSubFolders", "grpOptions", 16, 44, 393, 17, "サブフォルダも含める", 12},
 };
 
 using DialogLayoutTest = DialogTest;
@@ -103,8 +104,8 @@ TEST_F(DialogLayoutTest, ControlsSitWhereTheFormPutsThem) {
 TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   Open();
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1("Orvanne"));
-  // The original form's 542 pixels and one row of options below them.
-  EXPECT_EQ(form_->size(), QSize(444, 594));
+  // The original form's 542 pixels and two rows of options below them.
+  EXPECT_EQ(form_->size(), QSize(444, 618));
   EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
   // Centred on the screen, within the width of a window frame.
   EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
@@ -130,7 +131,7 @@ TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
                             "chkBackColorEnable",    "btnBGColor",          "chkIllustExtend",
                             "chkPutFilename",        "chkPutFullPath",      "chkPutExtention",
                             "RadioGroupItem0",       "btnOK",               "btnCancel",
-                            "chkAutoRotate",         "edtIllustFolder"};
+                            "chkAutoRotate",         "chkSubFolders",       "edtIllustFolder"};
   for (const char* name : expected) {
     Key(Qt::Key_Tab);
     EXPECT_EQ(FocusName(), QString::fromLatin1(name));

@@ -42,6 +42,7 @@ TEST_F(DialogSettingsTest, NoSettingsFileShowsTheDefaults) {
   EXPECT_TRUE(Enabled("lblColor"));
   EXPECT_EQ(Get<TColorSwatch>("lblColor")->Color(), 0);
   EXPECT_EQ(DrawMode(), 0);
+  EXPECT_FALSE(Checked("chkSubFolders"));
   EXPECT_EQ(form_->SavedFolder(), dir_.path());  // the field had the focus first
   EXPECT_FALSE(IniExists());
 }
@@ -80,18 +81,20 @@ TEST_F(DialogSettingsTest, OkWritesAllNineKeysInOrderAndKeepsOtherContent) {
   Get<TColorSwatch>("lblColor")->SetColor(0x123456);
   Click("RadioGroupItem1");
   Click("chkAutoRotate");
+  Click("chkSubFolders", QPoint(8, 8));  // its short text leaves the middle of the row dead
   Click("btnOK");
   ASSERT_TRUE(Gone());
   EXPECT_EQ(ReadFile(IniPath()), "; kept\n[Other]\nA=1\n[BGIllust]\nFolder=" + dir_.path() +
-                                     "\nChangeSec=10\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=1\n"
+                                     "\nChangeSec=10\nExtend=0\nSubFolders=1\n[Filename]\nPutFilename=1\nPutFullPath=1\n"
                                      "PutExtention=1\n[BGColor]\nEnable=1\nColor=1193046\n[Settings]\nDrawMode=1\n"
                                      "AutoRotate=0\n");
   EXPECT_TRUE(messages_.empty());
 }
 
 TEST_F(DialogSettingsTest, GreyedOutBoxesKeepAndSaveTheirState) {
-  WriteIni("[Filename]\nPutFilename=1\nPutFullPath=1\nPutExtention=0\n");
+  WriteIni("[Filename]\nPutFilename=1\nPutFullPath=1\nPutExtention=0\n[BGIllust]\nSubFolders=1\n");
   Open();
+  EXPECT_TRUE(Checked("chkSubFolders"));
   EXPECT_TRUE(Enabled("chkPutFullPath"));
   Click("chkPutFilename");
   EXPECT_FALSE(Enabled("chkPutFullPath"));
@@ -104,6 +107,7 @@ TEST_F(DialogSettingsTest, GreyedOutBoxesKeepAndSaveTheirState) {
   EXPECT_FALSE(Saved().putFilename);
   EXPECT_TRUE(Saved().putFullPath);
   EXPECT_FALSE(Saved().putExtention);
+  EXPECT_TRUE(Saved().subFolders);
 }
 
 TEST_F(DialogSettingsTest, ColourButtonFollowsItsCheckBox) {

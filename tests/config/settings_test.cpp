@@ -76,6 +76,8 @@ TEST_F(SettingsFile, ValuesAreReadWithTheirEncodings) {
       {"drawmode=-3", "SETTINGS", [](const TSettings& s) { return s.drawMode == -3; }},
       {"AutoRotate=0", "Settings", [](const TSettings& s) { return !s.autoRotate; }},
       {"AutoRotate=no", "Settings", [](const TSettings& s) { return s.autoRotate; }},
+      {"subfolders=1", "bgillust", [](const TSettings& s) { return s.subFolders; }},
+      {"SubFolders=1", "Settings", [](const TSettings& s) { return !s.subFolders; }},  // another section's
   };
   for (const auto& c : cases) {
     test::WriteFile(ini_, std::string("[") + c.section + "]\n" + c.line + "\n");
@@ -106,9 +108,10 @@ TEST_F(SettingsFile, WritesAllNineKeysInOrderToAFreshFile) {
   s.bgColor = 0xFF0000;
   s.drawMode = -1;
   s.autoRotate = false;
+  s.subFolders = true;
   WriteSettings(ini_, s);
   EXPECT_EQ(test::ReadFile(ini_),
-            "[BGIllust]\nFolder=/写真\nChangeSec=60\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=0\n"
+            "[BGIllust]\nFolder=/写真\nChangeSec=60\nExtend=0\nSubFolders=1\n[Filename]\nPutFilename=1\nPutFullPath=0\n"
             "PutExtention=1\n[BGColor]\nEnable=1\nColor=16711680\n[Settings]\nDrawMode=-1\nAutoRotate=0\n");
   TSettings back = ReadSettings(ini_, "");
   EXPECT_EQ(back.folder, "/写真");

@@ -96,11 +96,11 @@ class DialogE2ETest : public ::testing::Test {
 TEST_F(DialogE2ETest, ShowsJapaneseLabelsAndSavesWhatTheUserChanges) {
   StartDialog();
   EXPECT_EQ(origin_.width, 444);
-  // The original form's 542 pixels and one row of options below them.
-  EXPECT_EQ(origin_.height, 594);
+  // The original form's 542 pixels and two rows of options below them.
+  EXPECT_EQ(origin_.height, 618);
   // Centred on the 1920 x 1080 screen (there is no window frame here).
   EXPECT_EQ(origin_.x, (1920 - 444) / 2);
-  EXPECT_EQ(origin_.y, (1080 - 594) / 2);
+  EXPECT_EQ(origin_.y, (1080 - 618) / 2);
   const PpmImage shot = SettledScreenshot("dialog");
   SaveArtifact(shot.Crop({origin_.x, origin_.y, origin_.width, origin_.height}), "dialog_window");
   for (const auto& label : kJapaneseLabels) {
@@ -121,7 +121,7 @@ TEST_F(DialogE2ETest, ShowsJapaneseLabelsAndSavesWhatTheUserChanges) {
   ASSERT_TRUE(status.has_value()) << "the dialog did not close";
   EXPECT_EQ(*status, 0);
   EXPECT_EQ(Ini(), "[BGIllust]\nFolder=" + (dir_ / "pictures") +
-                       "\nChangeSec=15\nExtend=0\n[Filename]\nPutFilename=1\nPutFullPath=0\nPutExtention=1\n"
+                       "\nChangeSec=15\nExtend=0\nSubFolders=0\n[Filename]\nPutFilename=1\nPutFullPath=0\nPutExtention=1\n"
                        "[BGColor]\nEnable=0\nColor=0\n[Settings]\nDrawMode=1\nAutoRotate=1\n");
 }
 

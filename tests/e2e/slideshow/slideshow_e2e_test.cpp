@@ -207,6 +207,22 @@ TEST_F(SlideshowE2E, BitmapIsCentredAtItsOwnSize) {
   EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
 }
 
+TEST_F(SlideshowE2E, FolderOfDatedSubfoldersShowsTheirPicturesWhenAsked) {
+  // The chosen folder holds folders only (and a link back to itself).
+  fs::create_directories(pics_ + "/2024/05");
+  fs::create_symlink(pics_, pics_ + "/2024/all");
+  const std::string bmp = MakePicture("2024/05/own.bmp", 800, 600, "-type TrueColor", "BMP3:");
+  ASSERT_TRUE(Decodable(bmp));
+  WriteSettings("Extend=0\nSubFolders=1");
+  Saver saver = Start({"/s"});
+  auto placed = [](const PpmImage& s) {
+    return Pixel(s, 560, 240) == kRed && Pixel(s, 1359, 839) == kGreen && Pixel(s, 559, 540) == kBg;
+  };
+  EXPECT_TRUE(WaitForScreen(placed, kStartMs)) << Log();
+  ASSERT_TRUE(XDoTool({"key", "space"}));
+  EXPECT_EQ(WaitExit(saver, kEndMs), std::optional<int>(0));
+}
+
 TEST_F(SlideshowE2E, JpegIsEnlargedAndCentred) {
   const std::string jpg = MakePicture("small.jpg", 800, 600, "-quality 95");
   ASSERT_TRUE(Decodable(jpg));
