@@ -29,7 +29,7 @@ std::vector<TsMessage> ReadTs(const std::string& path) {
   std::vector<TsMessage> out;
   std::string context;
   while (!xml.atEnd()) {
-    if (!xml.readNextStartElement()) continue;
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     if (xml.name() == u"name") context = xml.readElementText().toStdString();
     if (xml.name() == u"message") out.push_back({context});
     if (xml.name() == u"source") out.back().source = xml.readElementText().toStdString();
