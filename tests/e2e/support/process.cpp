@@ -27,10 +27,6 @@ std::vector<std::string> ChildEnvironment(const Env& env) {
     const auto eq = entry.find('=');
     if (eq != std::string::npos) vars[entry.substr(0, eq)] = entry.substr(eq + 1);
   }
-  // The program's language follows the locale: Japanese unless a test asks
-  // for another, whatever the developer's own locale is.
-  vars.erase("LC_MESSAGES");
-  vars["LC_ALL"] = "ja_JP.UTF-8";
   for (const auto& name : env.unset) vars.erase(name);
   for (const auto& [name, value] : env.set) vars[name] = value;
   std::vector<std::string> out;
