@@ -4,11 +4,13 @@
 #   . scripts/deps.sh && orv_install_packages "${ORV_BUILD_PACKAGES[@]}"
 # or run directly: scripts/deps.sh run|test|package|fuzz
 
-# Compiler, CMake, Qt 6 Widgets (with its Japanese texts), xcb, zlib,
-# libjpeg; the default configuration also builds the tests and benchmarks.
+# Compiler, CMake, Qt 6 Widgets (with its Japanese and English texts), Qt's
+# Linguist tools (the CMake package Qt6LinguistTools is in qt6-tools-dev,
+# lrelease and lupdate in qt6-l10n-tools), xcb, zlib, libjpeg; the default
+# configuration also builds the tests and benchmarks.
 ORV_BUILD_PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev
+  qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgl-dev libxcb1-dev
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
 )

@@ -8,6 +8,7 @@
 #include "display/monitor_forms.h"
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
+#include "platform/gui/language.h"
 #include "platform/gui/window_stack.h"
 
 namespace orv {
@@ -45,7 +46,8 @@ void RunFullScreen() {
 void RunPreview(const std::vector<std::string>& args) {
   long long handle = PreviewHandle(args);
   if (handle == 0) {
-    ShowMessageBox(nullptr, "ウィンドハンドルが指定されていません", "スクリーンセーバー", MsgIcon::kExclamation);
+    ShowMessageBox(nullptr, Tr("Orvanne", "ウィンドハンドルが指定されていません"), Tr("Orvanne", "スクリーンセーバー"),
+                   MsgIcon::kExclamation);
     return;
   }
   // An id that names no window would leave an invisible process holding the

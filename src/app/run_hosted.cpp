@@ -13,6 +13,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
 #include "platform/gui/host_window.h"
+#include "platform/gui/language.h"
 #include "platform/gui/window_stack.h"
 #include "platform/window_mark.h"
 
@@ -68,16 +69,19 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
   std::optional<unsigned long> id;
   if (command.target == THostTarget::kWindowId || !id_text.empty()) {
     id = ParseWindowId(id_text);
-    if (!id) return Fail(std::string(source) + ": \"" + id_text + "\" is not a window id");
+    if (!id)
+      return Fail(std::string(source) + ": " + FillArg(Tr("Orvanne", "\"%1\" はウィンドウ ID ではありません"), id_text));
   }
 
   TApplication& app = TApplication::Instance();
   app.Initialize(argc, argv);
   app.SetTitle("Orvanne");
-  if (QGuiApplication::platformName() != "xcb") return Fail("hosted mode needs an X11 display");
+  if (QGuiApplication::platformName() != "xcb")
+    return Fail(Tr("Orvanne", "ホストされたモードには X11 のディスプレイが必要です"));
   if (!id) id = RootWindowId();
   const std::optional<TSize> size = HostWindowSize(*id);
-  if (!size || !ForeignWindowExists(*id)) return Fail(std::string(source) + ": no window " + id_text);
+  if (!size || !ForeignWindowExists(*id))
+    return Fail(std::string(source) + ": " + FillArg(Tr("Orvanne", "ウィンドウ %1 がありません"), id_text));
 
   WindowMark mark;
   if (!mark.Acquire(DisplayName(), *id, kMarkWaitMs)) return 0;  // that window has its copy
@@ -95,7 +99,7 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
   form->isHosted = !preview;
   if (!EmbedInForeignWindow(form, *id)) {
     delete form;
-    return Fail(std::string(source) + ": cannot draw into window " + id_text);
+    return Fail(std::string(source) + ": " + FillArg(Tr("Orvanne", "ウィンドウ %1 に描画できません"), id_text));
   }
   auto* watcher = new ForeignWindowWatcher(*id, form);
   QObject::connect(watcher, &ForeignWindowWatcher::resized, form, [form](int w, int h) { form->resize(w, h); });

@@ -19,14 +19,15 @@
 #include "config/config_rules.h"
 #include "config/config_widgets.h"
 #include "platform/gui/application.h"
+#include "platform/gui/language.h"
 #include "platform/paths.h"
 
 namespace orv {
 
 namespace {
 
-const char kMissingFolder[] = "指定されたフォルダは存在しません。";
-const char kBrowseTitle[] = "画像が保存されているフォルダを選択してください。";
+const char kMissingFolder[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "指定されたフォルダは存在しません。");
+const char kBrowseTitle[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "画像が保存されているフォルダを選択してください。");
 
 // The dropped item's path with the file system's bytes, also where they are
 // not valid UTF-8; empty when the first item is not a local file.
@@ -111,7 +112,7 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   checking_folder_ = false;
 }
 
-void TfrmConfig::ReportMissingFolder() { ShowMessageBox(this, kMissingFolder, "情報", MsgIcon::kInformation); }
+void TfrmConfig::ReportMissingFolder() { ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation); }
 
 void TfrmConfig::SwallowPendingClick() {
   if (swallowing_clicks_) return;
@@ -142,7 +143,7 @@ void TfrmConfig::lblUrlClick() {
 }
 
 void TfrmConfig::btnIllustFolderSelectClick() {
-  const QString chosen = QFileDialog::getExistingDirectory(this, QString::fromUtf8(kBrowseTitle),
+  const QString chosen = QFileDialog::getExistingDirectory(this, tr(kBrowseTitle),
                                                            edtIllustFolder->text(), QFileDialog::ShowDirsOnly);
   if (!chosen.isEmpty()) edtIllustFolder->setText(chosen);
 }
@@ -178,7 +179,7 @@ void TfrmConfig::btnOKClick() {
     WriteSettings(SettingsFilePath(), SettingsFromControls(), writer_);
   } catch (const std::exception& e) {
     // The write error goes to the general handler; the dialog stays open.
-    TApplication::Instance().ShowException(e.what());
+    TApplication::Instance().ShowException(TranslatedMessage(e));
     return;
   }
   close();

@@ -29,7 +29,7 @@ constexpr int kClientWidth = 444;
 constexpr int kClientHeight = 542;  // of the original form; options go below
 constexpr int kOptionRow = 24;
 // There is no web page: the link names and opens the README instead.
-constexpr char kDocumentationCaption[] = "説明書 (README.md)";
+constexpr char kDocumentationCaption[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "説明書 (README.md)");
 
 QFont FontOfHeight(int pixels) {
   QFont font(QString::fromUtf8(kDefaultFontName));
@@ -55,17 +55,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int le
   return label;
 }
 
-QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const char* caption, TGlyph glyph, int left,
+QPushButton* MakeGlyphButton(QWidget* parent, const char* name, const QString& caption, TGlyph glyph, int left,
                              int top) {
-  auto* button = Place(new QPushButton(QString::fromUtf8(caption), parent), name, left, top, 105, 25);
+  auto* button = Place(new QPushButton(caption, parent), name, left, top, 105, 25);
   button->setIcon(QIcon(QPixmap::fromImage(GlyphImage(glyph))));
   button->setIconSize(QSize(16, 16));
   return button;
 }
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, int left, int top, int width,
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, int left, int top, int width,
                         int font_px = 0) {
-  auto* box = Place(new QCheckBox(QString::fromUtf8(caption), parent), name, left, top, width, 17);
+  auto* box = Place(new QCheckBox(caption, parent), name, left, top, width, 17);
   if (font_px) box->setFont(FontOfHeight(font_px));
   return box;
 }
@@ -112,13 +112,13 @@ TfrmConfig::~TfrmConfig() {
 }
 
 void TfrmConfig::CreateControls() {
-  GroupBox2 = Place(new TGroupFrame(QString::fromUtf8("情報"), this), "GroupBox2", 8, 8, 425, 169);
-  lblProductName = MakeLabel(GroupBox2, "lblProductName", QString::fromUtf8("アプリ名"), 24, 24);
+  GroupBox2 = Place(new TGroupFrame(tr("情報"), this), "GroupBox2", 8, 8, 425, 169);
+  lblProductName = MakeLabel(GroupBox2, "lblProductName", tr("アプリ名"), 24, 24);
   lblVersion = MakeLabel(GroupBox2, "lblVersion", QString(), 24, 36);
   imgProgramIcon = Place(new TStretchedImage(GroupBox2), "imgProgramIcon", 60, 72, 33, 33);
   Copyright = MakeLabel(GroupBox2, "Copyright", QStringLiteral("Copyright (C) 2026 The Orvanne Developers"), 144, 72);
   Label6 = MakeLabel(GroupBox2, "Label6", QStringLiteral("URL:"), 144, 96);
-  lblUrl = MakeLabel(GroupBox2, "lblUrl", QString::fromUtf8(kDocumentationCaption), 176, 96);
+  lblUrl = MakeLabel(GroupBox2, "lblUrl", tr(kDocumentationCaption), 176, 96);
   if (const std::string doc = DocumentationPath(); !doc.empty())
     documentation_ = QUrl::fromLocalFile(QString::fromStdString(doc));
   QFont url_font = lblUrl->font();
@@ -128,20 +128,20 @@ void TfrmConfig::CreateControls() {
   url_palette.setColor(QPalette::WindowText, Qt::blue);
   lblUrl->setPalette(url_palette);
   lblUrl->setCursor(Qt::PointingHandCursor);
-  lblUrl->setToolTip(QString::fromUtf8("クリックだ!"));
+  lblUrl->setToolTip(tr("クリックだ!"));
   lblUrl->adjustSize();
   lblUrl->installEventFilter(this);
-  Label3 = MakeLabel(GroupBox2, "Label3", QString::fromUtf8("PNG デコーダ: Orvanne 独自の PNG コーデック (zlib を使用)"), 32, 128);
-  Label17 = MakeLabel(GroupBox2, "Label17", QString::fromUtf8("GIF デコーダ: Orvanne 独自の GIF コーデック (LZW も自前)"), 32, 144);
+  Label3 = MakeLabel(GroupBox2, "Label3", tr("PNG デコーダ: Orvanne 独自の PNG コーデック (zlib を使用)"), 32, 128);
+  Label17 = MakeLabel(GroupBox2, "Label17", tr("GIF デコーダ: Orvanne 独自の GIF コーデック (LZW も自前)"), 32, 144);
 
-  GroupBox3 = Place(new TGroupFrame(QString::fromUtf8("画像が入っているフォルダ"), this), "GroupBox3", 8, 192, 425, 81);
+  GroupBox3 = Place(new TGroupFrame(tr("画像が入っているフォルダ"), this), "GroupBox3", 8, 192, 425, 81);
   edtIllustFolder = Place(new QLineEdit(GroupBox3), "edtIllustFolder", 16, 24, 393, 21);
   edtIllustFolder->setFont(FontOfHeight(13));
   edtIllustFolder->setAcceptDrops(false);  // drops go to the form
-  btnIllustFolderSelect = MakeGlyphButton(GroupBox3, "btnIllustFolderSelect", "フォルダを選択", TGlyph::kFolderSelect, 192, 48);
-  btnIllustFolderOpen = MakeGlyphButton(GroupBox3, "btnIllustFolderOpen", "フォルダを開く", TGlyph::kFolderOpen, 304, 48);
+  btnIllustFolderSelect = MakeGlyphButton(GroupBox3, "btnIllustFolderSelect", tr("フォルダを選択"), TGlyph::kFolderSelect, 192, 48);
+  btnIllustFolderOpen = MakeGlyphButton(GroupBox3, "btnIllustFolderOpen", tr("フォルダを開く"), TGlyph::kFolderOpen, 304, 48);
 
-  Label5 = MakeLabel(this, "Label5", QString::fromUtf8("画像を切り替える間隔"), 16, 300, 13);
+  Label5 = MakeLabel(this, "Label5", tr("画像を切り替える間隔"), 16, 300, 13);
   edtIllustChangeSec = Place(new QLineEdit(this), "edtIllustChangeSec", 152, 296, 33, 21);
   edtIllustChangeSec->setFont(FontOfHeight(13));
   edtIllustChangeSec->setReadOnly(true);
@@ -149,25 +149,25 @@ void TfrmConfig::CreateControls() {
   updIllustChangeSec = Place(new TUpDown(kChangeSecMin, kChangeSecMax, this), "updIllustChangeSec", 185, 296, 16, 21);
   updIllustChangeSec->Associate(edtIllustChangeSec);
   updIllustChangeSec->SetPosition(10);
-  Label2 = MakeLabel(this, "Label2", QString::fromUtf8("秒"), 208, 300, 13);
+  Label2 = MakeLabel(this, "Label2", tr("秒"), 208, 300, 13);
 
   GroupBox1 = Place(new TGroupFrame(QString(), this), "GroupBox1", 8, 344, 209, 65);
-  chkBackColorEnable = MakeCheckBox(GroupBox1, "chkBackColorEnable", "背景を塗りつぶす", 8, 0, 113);
+  chkBackColorEnable = MakeCheckBox(GroupBox1, "chkBackColorEnable", tr("背景を塗りつぶす"), 8, 0, 113);
   chkBackColorEnable->setAutoFillBackground(true);  // the heading covers the frame's line
   lblColor = Place(new TColorSwatch(GroupBox1), "lblColor", 24, 22, 41, 25);
-  btnBGColor = MakeGlyphButton(GroupBox1, "btnBGColor", "背景色の変更", TGlyph::kColorBars, 80, 22);
+  btnBGColor = MakeGlyphButton(GroupBox1, "btnBGColor", tr("背景色の変更"), TGlyph::kColorBars, 80, 22);
 
-  chkIllustExtend = MakeCheckBox(this, "chkIllustExtend", "画面より小さな画像は拡大する", 240, 288, 193, 13);
+  chkIllustExtend = MakeCheckBox(this, "chkIllustExtend", tr("画面より小さな画像は拡大する"), 240, 288, 193, 13);
 
   GroupBox5 = Place(new TGroupFrame(QString(), this), "GroupBox5", 232, 320, 193, 89);
-  chkPutFilename = MakeCheckBox(GroupBox5, "chkPutFilename", "ファイル名を表示する", 8, 0, 137, 13);
+  chkPutFilename = MakeCheckBox(GroupBox5, "chkPutFilename", tr("ファイル名を表示する"), 8, 0, 137, 13);
   chkPutFilename->setAutoFillBackground(true);
-  chkPutFullPath = MakeCheckBox(GroupBox5, "chkPutFullPath", "フルパス名を表示する", 24, 32, 145);
-  chkPutExtention = MakeCheckBox(GroupBox5, "chkPutExtention", "拡張子を表示する", 24, 56, 137);
+  chkPutFullPath = MakeCheckBox(GroupBox5, "chkPutFullPath", tr("フルパス名を表示する"), 24, 32, 145);
+  chkPutExtention = MakeCheckBox(GroupBox5, "chkPutExtention", tr("拡張子を表示する"), 24, 56, 137);
 
-  RadioGroup = new TRadioGroup(QString::fromUtf8("描画方式"),
-                               {QString::fromUtf8("バッファ未使用"),
-                                QString::fromUtf8("バッファ使用（表示がちらつく場合に選択してください）")},
+  RadioGroup = new TRadioGroup(tr("描画方式"),
+                               {tr("バッファ未使用"),
+                                tr("バッファ使用（表示がちらつく場合に選択してください）")},
                                this);
   RadioGroup->setFont(FontOfHeight(13));
   Place(RadioGroup, "RadioGroup", 8, 424, 425, 65);
@@ -175,7 +175,7 @@ void TfrmConfig::CreateControls() {
 
   btnOK = Place(new QPushButton(QStringLiteral("O K"), this), "btnOK", 272, 504, 73, 25);
   btnOK->setDefault(true);
-  btnCancel = Place(new QPushButton(QString::fromUtf8("キャンセル"), this), "btnCancel", 360, 504, 73, 25);
+  btnCancel = Place(new QPushButton(tr("キャンセル"), this), "btnCancel", 360, 504, 73, 25);
 
   const QList<QWidget*> tab_order = {edtIllustFolder, btnIllustFolderSelect, btnIllustFolderOpen,
                                      edtIllustChangeSec, chkBackColorEnable, btnBGColor,
@@ -184,8 +184,8 @@ void TfrmConfig::CreateControls() {
                                      btnOK, btnCancel};
   for (qsizetype i = 1; i < tab_order.size(); ++i) setTabOrder(tab_order[i - 1], tab_order[i]);
 
-  grpOptions = Place(new TGroupFrame(QString::fromUtf8("その他"), this), "grpOptions", 8, kClientHeight, 425, 20);
-  chkAutoRotate = AddOption("chkAutoRotate", "写真の向き (EXIF) に合わせて回転する");
+  grpOptions = Place(new TGroupFrame(tr("その他"), this), "grpOptions", 8, kClientHeight, 425, 20);
+  chkAutoRotate = AddOption("chkAutoRotate", QT_TR_NOOP("写真の向き (EXIF) に合わせて回転する"));
   chkSubFolders = AddOption("chkSubFolders", QT_TR_NOOP("サブフォルダも含める"));
   spnFadeTime = AddFadeTimeOption();
 

@@ -150,7 +150,7 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
   }
   AtomicWriter atomic;
   int err = (writer ? writer : &atomic)->Replace(ini_path, ini.Content());
-  if (err != 0) throw ESettingsWriteError(FormatMessage("%s に書き込めません", ini_path));
+  if (err != 0) throw ESettingsWriteError(ORV_TRANSLATE_NOOP("Exception", "%s に書き込めません"), ini_path);
 }
 
 }  // namespace orv

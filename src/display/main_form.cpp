@@ -49,7 +49,7 @@ TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
 
 void TfrmMain::Setup() {
   setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-  setWindowTitle(QString::fromUtf8("スクリーンセーバー"));
+  setWindowTitle(tr("スクリーンセーバー"));
   QFont font(QString::fromUtf8(kDefaultFontName));
   font.setPixelSize(12);
   setFont(font);

@@ -15,6 +15,7 @@
 #include "display/outlined_text.h"
 #include "display/picture_list.h"
 #include "display/second_counter.h"
+#include "platform/gui/language.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/window_stack.h"
 
@@ -218,9 +219,10 @@ void TfrmMain::DrawErrorText(TGuiCanvas& canvas) {
   const int H = bmpDisplay.Height();
   const int W = DevicePixelSize(imgMain).Width;
   auto at = [&](int offset) { return H / 2 + ScaledPixels(canvas, offset); };
-  DrawCenteredText(canvas, "【スクリーンセーバーエラー】", at(-56), 24, kYellow, W);
-  DrawCenteredText(canvas, "指定されたフォルダに有効な画像ファイルが見つかりません。", at(-20), 16, kCyan, W);
-  DrawCenteredText(canvas, "(指定フォルダ：" + illustFolder + ")", at(4), 12, kCyan, W);
+  DrawCenteredText(canvas, Tr("orv::TfrmMain", "【スクリーンセーバーエラー】"), at(-56), 24, kYellow, W);
+  DrawCenteredText(canvas, Tr("orv::TfrmMain", "指定されたフォルダに有効な画像ファイルが見つかりません。"), at(-20), 16,
+                   kCyan, W);
+  DrawCenteredText(canvas, FillArg(Tr("orv::TfrmMain", "(指定フォルダ：%1)"), illustFolder), at(4), 12, kCyan, W);
 }
 
 void TfrmMain::KeepInCharge() {

@@ -37,7 +37,7 @@ TfrmSplash::TfrmSplash(QWidget* parent) : QWidget(parent) {
   Panel1->setGeometry(0, 0, kClientWidth, kClientHeight);
   Panel1->setAutoFillBackground(true);
 
-  lblCaption = new QLabel(QStringLiteral("Reading"), Panel1);
+  lblCaption = new QLabel(tr("Reading"), Panel1);
   lblCaption->move(8, 8);
   lblCaption->resize(kClientWidth - 16, 14);
 

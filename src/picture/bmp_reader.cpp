@@ -21,7 +21,7 @@ constexpr uint32_t kMasks555[3] = {0x7C00, 0x03E0, 0x001F};
 constexpr uint32_t kMasks565[3] = {0xF800, 0x07E0, 0x001F};
 constexpr uint32_t kMasks888[3] = {0x00FF0000, 0x0000FF00, 0x000000FF};
 
-[[noreturn]] void Invalid() { throw EInvalidGraphic("ビットマップイメージが不正です"); }
+[[noreturn]] void Invalid() { throw EInvalidGraphic(ORV_TRANSLATE_NOOP("Exception", "ビットマップイメージが不正です")); }
 
 // The headers are read whole from the stream first (a short file fails
 // there, with the stream's read error); fields are then taken from them.

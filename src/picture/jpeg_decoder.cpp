@@ -17,7 +17,7 @@
 
 namespace orv {
 
-EJPEG::EJPEG(int code) : EInvalidGraphic(FormatMessage("JPEG エラー #%d", code)), code_(code) {}
+EJPEG::EJPEG(int code) : EInvalidGraphic(ORV_TRANSLATE_NOOP("Exception", "JPEG エラー #%d"), std::to_string(code)), code_(code) {}
 
 namespace {
 

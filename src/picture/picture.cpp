@@ -13,7 +13,7 @@ class TRefusingGraphic : public TGraphic {
   explicit TRefusingGraphic(const TGraphicClass* cls) : cls_(cls) {}
   const TGraphicClass* ClassType() const override { return cls_; }
   void LoadFromStream(TStream&) override {
-    throw EInvalidGraphic(std::string(cls_->name) + " の読み込みはサポートされていません");
+    throw EInvalidGraphic(ORV_TRANSLATE_NOOP("Exception", "%s の読み込みはサポートされていません"), cls_->name);
   }
   int Width() const override { return 0; }
   int Height() const override { return 0; }
@@ -76,7 +76,7 @@ void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
 void TPicture::LoadFromFile(const std::string& path) {
   const std::string ext = GraphicExtension(path);
   const TGraphicClass* cls = TFileFormatsList::Instance().FindExt(ext);
-  if (!cls) throw EInvalidGraphic(FormatMessage("拡張子 .%s の画像形式は処理できません", ext));
+  if (!cls) throw EInvalidGraphic(ORV_TRANSLATE_NOOP("Exception", "拡張子 .%s の画像形式は処理できません"), ext);
   std::unique_ptr<TGraphic> graphic = cls->create();
   graphic->OnProgress = OnProgress;
   graphic->SetBitmapOnly(BitmapOnly);

@@ -58,7 +58,7 @@ bool PicturePixelsAllowed(int64_t width, int64_t height) {
 namespace {
 
 void CheckSize(int width, int height) {
-  if (!PicturePixelsAllowed(width, height)) throw EOutOfMemory("画像が大きすぎます");
+  if (!PicturePixelsAllowed(width, height)) throw EOutOfMemory(ORV_TRANSLATE_NOOP("Exception", "画像が大きすぎます"));
 }
 
 // Default palettes for palette formats that get no palette of their own.

@@ -4,16 +4,25 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/translatable.h"
+
 namespace orv {
 
 class Exception : public std::exception {
  public:
-  explicit Exception(std::string message) : message_(std::move(message)) {}
+  explicit Exception(std::string message) : message_(message), pattern_(std::move(message)) {}
+  // A message made of a pattern with one "%s" or "%d" and its argument; the
+  // GUI looks the pattern up in the user's language and puts the argument in.
+  Exception(std::string pattern, std::string argument);
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const noexcept { return message_; }
+  const std::string& Pattern() const noexcept { return pattern_; }
+  const std::string& Argument() const noexcept { return argument_; }
 
  private:
   std::string message_;
+  std::string pattern_;
+  std::string argument_;
 };
 
 // A picture's data cannot be decoded (base of the codecs' own errors).
@@ -25,13 +34,13 @@ class EInvalidGraphic : public Exception {
 // A stream ended before a fixed-size read was satisfied.
 class EReadError : public Exception {
  public:
-  EReadError() : Exception("ストリームからの読み込みエラー") {}
+  EReadError() : Exception(ORV_TRANSLATE_NOOP("Exception", "ストリームからの読み込みエラー")) {}
   using Exception::Exception;
 };
 
 class EWriteError : public Exception {
  public:
-  EWriteError() : Exception("ストリームへの書き込みエラー") {}
+  EWriteError() : Exception(ORV_TRANSLATE_NOOP("Exception", "ストリームへの書き込みエラー")) {}
   using Exception::Exception;
 };
 
@@ -46,6 +55,8 @@ class EFOpenError : public Exception {
 class EOSError : public Exception {
  public:
   EOSError(int code, std::string message) : Exception(std::move(message)), code_(code) {}
+  EOSError(int code, std::string pattern, std::string argument)
+      : Exception(std::move(pattern), std::move(argument)), code_(code) {}
   static EOSError FromErrno(int code);
   int Code() const noexcept { return code_; }
 
@@ -64,7 +75,8 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
-// printf-style formatting of a message with one string argument ("%s" or "%d").
+// printf-style formatting of a message with one argument ("%s" or "%d"; the
+// string form fills whichever comes first).
 std::string FormatMessage(const std::string& pattern, const std::string& arg);
 std::string FormatMessage(const std::string& pattern, long long arg);
 

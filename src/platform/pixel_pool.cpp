@@ -101,12 +101,12 @@ PixelBlock::PixelBlock(size_t size, bool zero) {
     if (zero) std::memset(data, 0, size);
   } else if (size >= kPooledBlockMin) {
     data = AllocateBig(size, &capacity);
-    if (!data) throw EOutOfMemory("メモリが不足しています");
+    if (!data) throw EOutOfMemory(ORV_TRANSLATE_NOOP("Exception", "メモリが不足しています"));
     if (zero) std::memset(data, 0, size);
   } else {
     capacity = size;
     data = static_cast<uint8_t*>(zero ? std::calloc(1, size) : std::malloc(size));
-    if (!data) throw EOutOfMemory("メモリが不足しています");
+    if (!data) throw EOutOfMemory(ORV_TRANSLATE_NOOP("Exception", "メモリが不足しています"));
   }
   data_ = data;
   size_ = size;

@@ -6,4 +6,5 @@ add_executable(dialog_tests
 set_target_properties(dialog_tests PROPERTIES AUTOMOC ON)
 target_link_libraries(dialog_tests PRIVATE orv_config_dialog orv_test_support Qt6::Test GTest::gtest orv_options)
 target_include_directories(dialog_tests PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-gtest_discover_tests(dialog_tests DISCOVERY_TIMEOUT 60)
+gtest_discover_tests(dialog_tests DISCOVERY_TIMEOUT 60
+  PROPERTIES ENVIRONMENT "LC_ALL=ja_JP.UTF-8")

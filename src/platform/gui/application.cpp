@@ -2,16 +2,15 @@
 
 #include <QApplication>
 #include <QFont>
-#include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
-#include <QTranslator>
 #include <QWidget>
 
 #include "platform/exceptions.h"
 #include "platform/gui/gui_canvas.h"
+#include "platform/gui/language.h"
 #include "platform/gui/main_thread_qt.h"
 #include "platform/screen_info.h"
 
@@ -30,9 +29,9 @@ class TQtApplication : public QApplication {
     try {
       return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
-      TApplication::Instance().ShowException(e.what());
+      TApplication::Instance().ShowException(TranslatedMessage(e));
     } catch (...) {
-      TApplication::Instance().ShowException("不明なエラー");
+      TApplication::Instance().ShowException(Tr("Orvanne", "不明なエラー"));
     }
     return false;
   }
@@ -71,9 +70,7 @@ void TApplication::Initialize(int& argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   QFont::insertSubstitution(QString::fromUtf8(kDefaultFontName), "IPAPGothic");
   QApplication::setFont(QFont(QString::fromUtf8(kDefaultFontName), 9));
-  static QTranslator translator;
-  if (translator.load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-    QApplication::installTranslator(&translator);
+  InstallTranslations(UiLanguageOfEnvironment());
   InstallQtMainThread();
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     int depth = screen->depth();

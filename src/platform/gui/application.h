@@ -29,8 +29,9 @@ class TApplication {
   static TApplication& Instance();
 
   // Creates the QApplication (once) and installs what every mode needs: the
-  // font substitution for the Japanese face, Qt's own Japanese texts, the
-  // GUI-thread queue for worker threads, and the screen depth.
+  // font substitution for the Japanese face, the texts of the locale's
+  // language (ours and Qt's own), the GUI-thread queue for worker threads,
+  // and the screen depth.
   void Initialize(int& argc, char** argv);
   bool Initialized() const;
   // Frees the forms and the QApplication before the process ends.

@@ -54,6 +54,12 @@ Env XvfbServer::ClientEnv() const {
   Env env;
   env.Set("DISPLAY", display_).Set("QT_QPA_PLATFORM", "xcb");
   env.unset.push_back("WAYLAND_DISPLAY");
+  // Our program's language follows the locale: Japanese unless a test asks
+  // for another, whatever the developer's locale. C.UTF-8 has no translation
+  // (so Japanese) and exists everywhere; with a locale the C library lacks,
+  // X clients cannot convert the Japanese window names.
+  env.Set("LC_ALL", "C.UTF-8");
+  env.unset.push_back("LC_MESSAGES");
   return env;
 }
 
