@@ -185,6 +185,18 @@
         <source>サブフォルダも含める</source>
         <translation>Include subfolders</translation>
     </message>
+    <message>
+        <source>切り替えのフェード時間</source>
+        <translation>Fade between pictures</translation>
+    </message>
+    <message>
+        <source> 秒</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>Off</translation>
+    </message>
 </context>
 <context>
     <name>orv::TfrmMain</name>
