@@ -6,7 +6,7 @@ add_subdirectory(src/platform)
 add_subdirectory(src/picture)
 add_executable(preparer_tsan_tests
   tests/display/picture_preparer_thread_test.cpp tests/picture/picture_test_util.cpp
-  tests/support/test_support.cpp
+  tests/support/test_support.cpp tests/support/jpeg_encoder.cpp
   src/display/picture_preparer.cpp src/display/fit_picture.cpp src/display/upright.cpp)
 target_include_directories(preparer_tsan_tests PRIVATE src tests)
 target_link_libraries(preparer_tsan_tests PRIVATE orv_platform_gui orv_picture JPEG::JPEG

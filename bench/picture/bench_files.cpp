@@ -3,7 +3,10 @@
 #include <malloc.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+
+#include <jpeglib.h>
 
 #include "platform/pixel_pool.h"
 #include "support/jpeg_encoder.h"
