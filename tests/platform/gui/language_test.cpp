@@ -31,7 +31,7 @@ std::vector<TsMessage> ReadTs(const std::string& path) {
   while (!xml.atEnd()) {
     if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     if (xml.name() == u"name") context = xml.readElementText().toStdString();
-    if (xml.name() == u"message") out.push_back({context});
+    if (xml.name() == u"message") out.push_back(TsMessage{context, {}, {}, true});
     if (xml.name() == u"source") out.back().source = xml.readElementText().toStdString();
     if (xml.name() == u"translation") {
       const auto type = xml.attributes().value(QLatin1String("type"));
