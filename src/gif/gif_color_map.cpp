@@ -37,11 +37,10 @@ TColor TGIFColorMap::Colors(int index) const {
   return RGB(c.Red, c.Green, c.Blue);
 }
 
-void TGIFColorMap::LoadFromStream(TStream& stream, int count) {
+void TGIFColorMap::LoadFromStream(TGIFReader& in, int count) {
   Clear();
   count = std::clamp(count, 0, 256);
-  uint8_t raw[256 * 3];
-  ReadExact(stream, raw, count * 3);
+  const uint8_t* raw = in.Bytes(size_t(count) * 3);
   Grow(count);
   for (int i = 0; i < count; ++i) colors_[size_t(i)] = {raw[i * 3], raw[i * 3 + 1], raw[i * 3 + 2]};
   count_ = count;

@@ -39,7 +39,7 @@ class TGIFColorMap {
   // index" and gives entry 0; an empty table raises "Color table is empty".
   TColor Colors(int index) const;
   // Reads count entries of 3 bytes (red, green, blue).
-  void LoadFromStream(TStream& stream, int count);
+  void LoadFromStream(TGIFReader& in, int count);
   virtual void ReportWarning(int severity, const std::string& message) const;
 
  protected:

@@ -1,5 +1,6 @@
 #include "gif/gif_extensions.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "gif/gif_read.h"
@@ -9,13 +10,12 @@ namespace orv {
 
 TGIFExtension::TGIFExtension(TGIFSubImage* frame) : TGIFItem(frame ? frame->Image() : nullptr), frame_(frame) {}
 
-void TGIFExtension::LoadFromStream(TStream& stream) {
-  uint8_t head[2];
-  ReadExact(stream, head, 2);
+void TGIFExtension::LoadFromStream(TGIFReader& in) {
+  const uint8_t* head = in.Bytes(2);
   if (head[0] != kExtensionIntroducer) throw GIFException("Invalid extension introducer");
   if (head[1] != ExtensionLabel())
     throw GIFException("Internal error: Extension Instance does not match Extension Label");
-  ReadBody(stream);
+  ReadBody(in);
 }
 
 // --- graphic control ---
@@ -31,14 +31,13 @@ TGIFGraphicControlExtension::~TGIFGraphicControlExtension() {
   if (Transparent()) frame_->SetTransparent(false);
 }
 
-void TGIFGraphicControlExtension::ReadBody(TStream& stream) {
-  uint8_t raw[6];
-  int64_t got = stream.Read(raw, 6);
+void TGIFGraphicControlExtension::ReadBody(TGIFReader& in) {
   // Short blocks keep the bytes that came.
+  const size_t got = std::min<size_t>(6, in.Remaining());
   uint8_t rec[6] = {rec_.BlockSize, rec_.PackedFields, uint8_t(rec_.DelayTime), uint8_t(rec_.DelayTime >> 8),
                     rec_.TransparentColorIndex, rec_.Terminator};
-  std::memcpy(rec, raw, size_t(got > 0 ? got : 0));
-  TGIFFields f(rec, sizeof rec);
+  std::memcpy(rec, in.Bytes(got), got);
+  TGIFReader f(rec, sizeof rec);
   rec_.BlockSize = f.U8();
   rec_.PackedFields = f.U8();
   rec_.DelayTime = f.LE16();
@@ -53,8 +52,8 @@ void TGIFGraphicControlExtension::ReadBody(TStream& stream) {
 
 // --- plain text and comment ---
 
-void TGIFTextExtension::ReadBody(TStream& stream) {
-  TGIFRecord<13> raw(stream);
+void TGIFTextExtension::ReadBody(TGIFReader& in) {
+  TGIFReader raw = in.Slice(13);
   header_.BlockSize = raw.U8();
   header_.Left = raw.LE16();
   header_.Top = raw.LE16();
@@ -64,10 +63,10 @@ void TGIFTextExtension::ReadBody(TStream& stream) {
   header_.CellHeight = raw.U8();
   header_.ForegroundColorIndex = raw.U8();
   header_.BackgroundColorIndex = raw.U8();
-  ReadTextSubBlocks(stream, text_);
+  ReadTextSubBlocks(in, text_);
 }
 
-void TGIFCommentExtension::ReadBody(TStream& stream) { ReadTextSubBlocks(stream, text_); }
+void TGIFCommentExtension::ReadBody(TGIFReader& in) { ReadTextSubBlocks(in, text_); }
 
 // --- application extensions ---
 
@@ -75,47 +74,43 @@ std::string TGIFApplicationExtension::Identifier() const {
   return std::string(identity_.data(), strnlen(identity_.data(), identity_.size()));
 }
 
-void TGIFApplicationExtension::ReadBody(TStream& stream) {
-  uint8_t size;
-  ReadExact(stream, &size, 1);
+void TGIFApplicationExtension::ReadBody(TGIFReader& in) {
+  const uint8_t size = in.U8();
   identity_.fill(0);
   if (size == 10) {
-    ReadExact(stream, identity_.data(), 10);
+    std::memcpy(identity_.data(), in.Bytes(10), 10);
   } else if (size < 11) {
     throw GIFException("Unsupported Application Extension block size");
   } else {
-    ReadExact(stream, identity_.data(), 11);
-    SkipBytes(stream, size - 11);
+    std::memcpy(identity_.data(), in.Bytes(11), 11);
+    in.SkipUpTo(size - 11);
   }
-  ReadPayload(stream);
+  ReadPayload(in);
 }
 
-void TGIFApplicationExtension::ReadPayload(TStream& stream) {
+void TGIFApplicationExtension::ReadPayload(TGIFReader& in) {
   blocks_.clear();
   uint8_t size;
-  while (ReadByte(stream, size) && size != 0) {
-    TGIFBlock block;
-    block.Data.resize(size);
-    ReadExact(stream, block.Data.data(), size);
-    blocks_.push_back(std::move(block));
+  while (in.TryU8(size) && size != 0) {
+    const uint8_t* data = in.Bytes(size);
+    blocks_.push_back(TGIFBlock{std::vector<uint8_t>(data, data + size)});
   }
 }
 
-void TGIFAppExtNSLoop::ReadPayload(TStream& stream) {
+void TGIFAppExtNSLoop::ReadPayload(TGIFReader& in) {
   uint8_t n;
-  while (ReadByte(stream, n) && n != 0) {
-    uint8_t id;
-    ReadExact(stream, &id, 1);
+  while (in.TryU8(n) && n != 0) {
+    const uint8_t id = in.U8();
     if ((id & 7) == 1) {
       if (n < 3) throw GIFException("Invalid GIF data");
-      loop_count_ = TGIFRecord<2>(stream).LE16();
-      SkipBytes(stream, n - 3);
+      loop_count_ = in.LE16();
+      in.SkipUpTo(n - 3);
     } else if ((id & 7) == 2) {
       if (n < 5) throw GIFException("Invalid GIF data");
-      buffer_length_ = TGIFRecord<4>(stream).LE32();
-      SkipBytes(stream, n - 5);
+      buffer_length_ = in.LE32();
+      in.SkipUpTo(n - 5);
     } else {
-      SkipBytes(stream, n - 1);
+      in.SkipUpTo(n - 1);
     }
   }
 }
@@ -124,23 +119,22 @@ void TGIFAppExtNSLoop::ReadPayload(TStream& stream) {
 
 namespace {
 
-const TGIFExtensionClass* ResolveSelf(const TGIFExtensionClass* self, TStream&) { return self; }
+const TGIFExtensionClass* ResolveSelf(const TGIFExtensionClass* self, TGIFReader&) { return self; }
 
-const TGIFExtensionClass* ResolveApplication(const TGIFExtensionClass* self, TStream& stream) {
-  const int64_t at_size = stream.Position();
+const TGIFExtensionClass* ResolveApplication(const TGIFExtensionClass* self, TGIFReader& in) {
+  const size_t at_size = in.Position();
   uint8_t size;
-  if (!ReadByte(stream, size)) return nullptr;
+  if (!in.TryU8(size)) return nullptr;
   if (size == 10) {
-    uint8_t skip[10];
-    if (stream.Read(skip, 10) != 10) return nullptr;
+    if (in.SkipUpTo(10) != 10) return nullptr;
     return &kGIFUnknownAppExtensionClass;
   }
-  if (size != 11 || BytesLeft(stream) < 11) {
-    stream.Seek(at_size, soBeginning);
+  if (size != 11 || in.Remaining() < 11) {
+    in.Seek(at_size);
     return self;
   }
   TGIFAppIdentity id;
-  ReadExact(stream, id.data(), 11);
+  std::memcpy(id.data(), in.Bytes(11), 11);
   const TGIFExtensionClass* cls = AppExtensionRegistry().Find(id);
   return cls ? cls : &kGIFUnknownAppExtensionClass;
 }
@@ -219,20 +213,20 @@ TAppExtensionList& AppExtensionRegistry() {
   return list;
 }
 
-const TGIFExtensionClass* FindExtensionClass(TStream& stream) {
-  const int64_t start = stream.Position();
+const TGIFExtensionClass* FindExtensionClass(TGIFReader& in) {
+  const size_t start = in.Position();
   const TGIFExtensionClass* cls = nullptr;
   uint8_t label;
-  if (ReadByte(stream, label)) {
+  if (in.TryU8(label)) {
     cls = ExtensionRegistry().Find(label);
     // Each answer reads further; the chain ends when a class answers itself.
     while (cls) {
-      const TGIFExtensionClass* next = cls->resolve(cls, stream);
+      const TGIFExtensionClass* next = cls->resolve(cls, in);
       if (next == cls) break;
       cls = next;
     }
   }
-  stream.Seek(start, soBeginning);
+  in.Seek(start);
   return cls;
 }
 

@@ -27,7 +27,7 @@ constexpr uint8_t kTrailer = 0x3B;
 struct TGIFExtensionClass {
   const char* name;
   uint8_t label;
-  const TGIFExtensionClass* (*resolve)(const TGIFExtensionClass* self, TStream& stream);
+  const TGIFExtensionClass* (*resolve)(const TGIFExtensionClass* self, TGIFReader& in);
   std::unique_ptr<TGIFExtension> (*create)(TGIFSubImage* frame);
 };
 
@@ -39,10 +39,10 @@ class TGIFExtension : public TGIFItem {
   virtual const TGIFExtensionClass* ClassType() const = 0;
   TGIFSubImage* SubImage() const { return frame_; }
   // Reads introducer and label, then the block's own fields.
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(TGIFReader& in) override;
 
  protected:
-  virtual void ReadBody(TStream& stream) = 0;
+  virtual void ReadBody(TGIFReader& in) = 0;
   TGIFSubImage* frame_;
 };
 
@@ -71,7 +71,7 @@ class TGIFGraphicControlExtension : public TGIFExtension {
   uint8_t TransparentColorIndex() const { return rec_.TransparentColorIndex; }
 
  protected:
-  void ReadBody(TStream& stream) override;
+  void ReadBody(TGIFReader& in) override;
 
  private:
   TGIFGraphicControlRec rec_;
@@ -92,7 +92,7 @@ class TGIFTextExtension : public TGIFExtension {
   const std::vector<std::string>& Text() const { return text_; }
 
  protected:
-  void ReadBody(TStream& stream) override;
+  void ReadBody(TGIFReader& in) override;
 
  private:
   Header header_;
@@ -107,7 +107,7 @@ class TGIFCommentExtension : public TGIFExtension {
   const std::vector<std::string>& Text() const { return text_; }
 
  protected:
-  void ReadBody(TStream& stream) override;
+  void ReadBody(TGIFReader& in) override;
 
  private:
   std::vector<std::string> text_;
@@ -134,8 +134,8 @@ class TGIFApplicationExtension : public TGIFExtension {
   const std::vector<TGIFBlock>& RawBlocks() const { return blocks_; }
 
  protected:
-  void ReadBody(TStream& stream) override;
-  virtual void ReadPayload(TStream& stream);
+  void ReadBody(TGIFReader& in) override;
+  virtual void ReadPayload(TGIFReader& in);
 
   TGIFAppIdentity identity_{};
   std::vector<TGIFBlock> blocks_;
@@ -150,7 +150,7 @@ class TGIFAppExtNSLoop : public TGIFApplicationExtension {
   uint32_t BufferLength() const { return buffer_length_; }
 
  protected:
-  void ReadPayload(TStream& stream) override;
+  void ReadPayload(TGIFReader& in) override;
 
  private:
   int loop_count_ = 1;
@@ -210,6 +210,6 @@ TGIFAppIdentity MakeAppIdentity(const char* text);
 
 // Finds the class of the extension whose label is at the stream's position;
 // the position is put back. nullptr when there is none.
-const TGIFExtensionClass* FindExtensionClass(TStream& stream);
+const TGIFExtensionClass* FindExtensionClass(TGIFReader& in);
 
 }  // namespace orv

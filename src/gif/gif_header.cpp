@@ -34,33 +34,30 @@ void TGIFHeader::Prepare() {
   lsd_.PackedFields = packed;
 }
 
-void TGIFHeader::LoadFromStream(TStream& stream) {
-  const int64_t start = stream.Position();
-  uint8_t sig[6];
-  ReadExact(stream, sig, 6);
-  if (!IsSignature(sig)) {
+void TGIFHeader::LoadFromStream(TGIFReader& in) {
+  const size_t start = in.Position();
+  if (!IsSignature(in.Bytes(6))) {
     // Some files carry four bytes of other data ahead of the signature.
-    stream.Seek(start + 4, soBeginning);
-    ReadExact(stream, sig, 6);
-    if (!IsSignature(sig)) throw GIFException("Invalid GIF signature");
+    in.Seek(start + 4);
+    if (!IsSignature(in.Bytes(6))) throw GIFException("Invalid GIF signature");
   }
-  TGIFRecord<7> raw(stream);
+  TGIFReader raw = in.Slice(7);
   lsd_.ScreenWidth = raw.LE16();
   lsd_.ScreenHeight = raw.LE16();
   lsd_.PackedFields = raw.U8();
   lsd_.BackgroundColorIndex = raw.U8();
   lsd_.AspectRatio = raw.U8();
   if (lsd_.PackedFields & 0x80) {
-    color_map_.LoadFromStream(stream, ColorTableEntries(lsd_.PackedFields));
+    color_map_.LoadFromStream(in, ColorTableEntries(lsd_.PackedFields));
     color_map_.SetSorted((lsd_.PackedFields & 0x08) != 0);
   } else {
     color_map_.Clear();
   }
 }
 
-void TGIFTrailer::LoadFromStream(TStream& stream) {
+void TGIFTrailer::LoadFromStream(TGIFReader& in) {
   uint8_t b;
-  if (ReadByte(stream, b) && b != 0x3B) ReportWarning(1, "Invalid Image trailer");
+  if (in.TryU8(b) && b != 0x3B) ReportWarning(1, "Invalid Image trailer");
 }
 
 }  // namespace orv

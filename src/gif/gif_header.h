@@ -25,7 +25,7 @@ class TGIFHeader : public TGIFItem {
   explicit TGIFHeader(TGIFImage* image) : TGIFItem(image), color_map_(image) {}
 
   int Version() const override;
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(TGIFReader& in) override;
   // Empty header: no screen, no global table.
   void Clear();
   // Recomputes the packed byte from the global table.
@@ -48,7 +48,7 @@ class TGIFHeader : public TGIFItem {
 class TGIFTrailer : public TGIFItem {
  public:
   using TGIFItem::TGIFItem;
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(TGIFReader& in) override;
 };
 
 }  // namespace orv

@@ -64,9 +64,10 @@ void TGIFImage::Clear() {
   Changed();
 }
 
-void TGIFImage::LoadProgress(TStream& stream) {
-  const int64_t size = stream.Size();
-  const int percent = size > 0 ? int(std::min<int64_t>(100, stream.Position() * 100 / size)) : 0;
+void TGIFImage::LoadProgress(size_t position) {
+  // The share of the whole stream, as the file is seen from outside.
+  const int64_t size = load_stream_size_, at = load_start_ + int64_t(position);
+  const int percent = size > 0 ? int(std::min<int64_t>(100, at * 100 / size)) : 0;
   Progress(psRunning, percent, RenderOnLoad, TRect{}, "");
 }
 
@@ -84,18 +85,20 @@ void TGIFImage::LoadFromStream(TStream& stream) {
   bool ok = false;
   try {
     ClearContents();
-    const int64_t start = stream.Position();
-    TGIFReadBuffer in(stream);
+    TStreamBytes bytes(stream);
+    TGIFReader in(bytes.Data(), bytes.Size());
+    load_start_ = bytes.Start();
+    load_stream_size_ = bytes.StreamSize();
     try {
       header_.LoadFromStream(in);
       images_.LoadFromStream(in, this);
       TGIFTrailer trailer(this);
       trailer.LoadFromStream(in);
-      in.Sync();
     } catch (...) {
-      stream.Seek(start, soBeginning);
+      bytes.SetConsumed(0);
       throw;
     }
+    bytes.SetConsumed(in.Position());
     ok = true;
   } catch (...) {
     Progress(psEnding, 0, false, TRect{}, "");

@@ -114,7 +114,8 @@ class TGIFImage : public TGraphic {
   void SetPixelLimit(uint64_t pixels) { pixel_limit_ = pixels; }
 
   // --- used by the stream parts and painters ---
-  void LoadProgress(TStream& stream);
+  // Progress of a load at this position of the data being read.
+  void LoadProgress(size_t position);
   void RenderProgress(TProgressStage stage, int percent);
   // Counts a frame's pixel memory against the image's limit; raises when over.
   void ReserveFramePixels(uint64_t pixels);
@@ -133,6 +134,9 @@ class TGIFImage : public TGraphic {
   TGIFHeader header_;
   TGIFImageList images_;
   uint64_t frame_pixels_ = 0;
+  // Where the data being loaded starts in its stream, and the stream's size.
+  int64_t load_start_ = 0;
+  int64_t load_stream_size_ = 0;
   uint64_t pixel_limit_;
 
   std::unique_ptr<TBitmap> frame_bitmap_;

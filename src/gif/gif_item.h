@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/exceptions.h"
+#include "gif/gif_read.h"
 #include "platform/stream.h"
 
 namespace orv {
@@ -35,7 +36,7 @@ class TGIFItem {
   virtual int Version() const { return 1; }
   // Forwards to the owning image's warning handler.
   virtual void ReportWarning(int severity, const std::string& message);
-  virtual void LoadFromStream(TStream& stream) = 0;
+  virtual void LoadFromStream(TGIFReader& in) = 0;
   void LoadFromFile(const std::string& path);
 
  protected:

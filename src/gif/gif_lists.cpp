@@ -16,7 +16,9 @@ void TGIFItem::ReportWarning(int severity, const std::string& message) {
 
 void TGIFItem::LoadFromFile(const std::string& path) {
   TFileStream stream(path, fmOpenRead);
-  LoadFromStream(stream);
+  TStreamBytes bytes(stream);
+  TGIFReader in(bytes.Data(), bytes.Size());
+  LoadFromStream(in);
 }
 
 // --- extensions of a frame ---
@@ -31,23 +33,23 @@ void TGIFExtensionList::Clear() {
   while (!items_.empty()) items_.pop_back();
 }
 
-void TGIFExtensionList::LoadFromStream(TStream& stream, TGIFSubImage* frame) {
+void TGIFExtensionList::LoadFromStream(TGIFReader& in, TGIFSubImage* frame) {
   uint8_t b;
-  if (!ReadByte(stream, b)) return;
+  if (!in.TryU8(b)) return;
   while (b != kImageSeparator && b != kTrailer) {
     if (b != kExtensionIntroducer) {
       ReportWarning(1, "Invalid extension introducer");
       break;
     }
-    const TGIFExtensionClass* cls = FindExtensionClass(stream);
+    const TGIFExtensionClass* cls = FindExtensionClass(in);
     if (!cls) throw GIFException("Unknown extension type");
-    stream.Seek(-1, soCurrent);
+    in.Seek(in.Position() - 1);
     std::unique_ptr<TGIFExtension> ext = cls->create(frame);
-    ext->LoadFromStream(stream);
+    ext->LoadFromStream(in);
     items_.push_back(std::move(ext));
-    if (!ReadByte(stream, b)) return;
+    if (!in.TryU8(b)) return;
   }
-  stream.Seek(-1, soCurrent);
+  in.Seek(in.Position() - 1);
 }
 
 // --- frames of an image ---
@@ -60,22 +62,22 @@ void TGIFImageList::Clear() {
   while (!items_.empty()) items_.pop_back();
 }
 
-void TGIFImageList::LoadFromStream(TStream& stream, TGIFImage* image) {
+void TGIFImageList::LoadFromStream(TGIFReader& in, TGIFImage* image) {
   for (;;) {
     uint8_t b;
     do {
-      if (!ReadByte(stream, b)) return;
+      if (!in.TryU8(b)) return;
     } while (b == 0);
-    stream.Seek(-1, soCurrent);
+    in.Seek(in.Position() - 1);
     if (b == kTrailer) return;
     if (b != kExtensionIntroducer && b != kImageSeparator) {
       ReportWarning(1, "Unknown GIF block type");
       return;
     }
     auto frame = std::make_unique<TGIFSubImage>(image);
-    frame->LoadFromStream(stream);
+    frame->LoadFromStream(in);
     items_.push_back(std::move(frame));
-    if (image) image->LoadProgress(stream);
+    if (image) image->LoadProgress(in.Position());
   }
 }
 

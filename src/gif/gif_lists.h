@@ -22,7 +22,7 @@ class TGIFExtensionList : public TGIFList {
   void Add(std::unique_ptr<TGIFExtension> ext) { items_.push_back(std::move(ext)); }
   void Clear();
   // Reads the extensions ahead of an image descriptor (see the .cpp).
-  void LoadFromStream(TStream& stream, TGIFSubImage* frame);
+  void LoadFromStream(TGIFReader& in, TGIFSubImage* frame);
 
  private:
   TGIFSubImage* frame_;
@@ -39,7 +39,7 @@ class TGIFImageList : public TGIFList {
   void Add(std::unique_ptr<TGIFSubImage> frame);
   void Clear();
   // Reads frames up to the trailer, the end of the stream or an unknown block.
-  void LoadFromStream(TStream& stream, TGIFImage* image);
+  void LoadFromStream(TGIFReader& in, TGIFImage* image);
 
  private:
   std::vector<std::unique_ptr<TGIFSubImage>> items_;

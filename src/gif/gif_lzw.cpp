@@ -33,11 +33,6 @@ inline void CopyString(uint8_t* dst, const uint8_t* src, size_t n) {
   }
 }
 
-void SkipSubBlocks(TStream& stream) {
-  uint8_t n;
-  while (ReadByte(stream, n) && n != 0) SkipBytes(stream, n);
-}
-
 }  // namespace
 
 struct TGIFLZWDecoder::State {
@@ -60,8 +55,8 @@ struct TGIFLZWDecoder::State {
   uint8_t stack[2 * kTableSize + 16];
 };
 
-TGIFLZWDecoder::TGIFLZWDecoder(TStream& stream, int min_code_size, WarningFn warn)
-    : stream_(stream), warn_(std::move(warn)), s_(std::make_unique<State>()) {
+TGIFLZWDecoder::TGIFLZWDecoder(TGIFReader& in, int min_code_size, WarningFn warn)
+    : in_(in), warn_(std::move(warn)), s_(std::make_unique<State>()) {
   State& s = *s_;
   min_code_size = std::clamp(min_code_size, 0, kMaxLZWCodeSize);
   s.clear = 1 << min_code_size;
@@ -84,17 +79,16 @@ bool TGIFLZWDecoder::Refill(int width) {
     s.buf[0] = s.buf[s.buf_len - 2];
     s.buf[1] = s.buf[s.buf_len - 1];
     uint8_t size;
-    if (!ReadByte(stream_, size)) return false;
+    if (!in_.TryU8(size)) return false;
     int n = size;
     if (n == 0) {
       s.data_done = s.zero_seen = true;
     } else {
-      const int64_t left = BytesLeft(stream_);
-      if (left < n) {
+      if (in_.Remaining() < size_t(n)) {
         if (warn_) warn_("Premature end of data");
-        n = int(left);
+        n = int(in_.Remaining());
       }
-      if (n > 0) ReadExact(stream_, s.buf + 2, n);
+      if (n > 0) std::memcpy(s.buf + 2, in_.Bytes(size_t(n)), size_t(n));
     }
     s.buf_len = n + 2;
     s.cur_bit = s.cur_bit - s.end_bit + 16;
@@ -178,7 +172,7 @@ long TGIFLZWDecoder::DecodeCodes(uint8_t* out, size_t pos) {
   if (code == s.end) {
     // The end of the data: nothing after it belongs to this frame.
     s.ended = true;
-    if (!s.zero_seen) SkipSubBlocks(stream_);
+    if (!s.zero_seen) SkipSubBlocks(in_);
     return -2;
   }
   uint8_t* dst = out + pos;
@@ -254,7 +248,7 @@ void InterlacedRowOrder(int height, int* rows) {
   }
 }
 
-void DecodeGIFImageData(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced, uint8_t fill,
+void DecodeGIFImageData(TGIFReader& in, uint8_t* pixels, int width, int height, bool interlaced, uint8_t fill,
                         const TGIFLZWDecoder::WarningFn& warn) {
   const size_t count = (width > 0 && height > 0) ? size_t(width) * size_t(height) : 0;
   if (count) {
@@ -262,14 +256,14 @@ void DecodeGIFImageData(TStream& stream, uint8_t* pixels, int width, int height,
     std::memset(pixels + count, 0, kLZWOutputSlack);
   }
   uint8_t code_size;
-  if (!ReadByte(stream, code_size)) return;
+  if (!in.TryU8(code_size)) return;
   if (code_size > kMaxLZWCodeSize) {
     // Codes would outgrow the 4096-entry table: the frame keeps its fill.
     if (warn) warn("Invalid LZW code size");
-    SkipSubBlocks(stream);
+    SkipSubBlocks(in);
     return;
   }
-  TGIFLZWDecoder decoder(stream, code_size, warn);
+  TGIFLZWDecoder decoder(in, code_size, warn);
   if (count == 0) {
     std::vector<uint8_t> scratch(kLZWOutputSlack);
     decoder.Decode(scratch.data(), 0);
@@ -287,6 +281,19 @@ void DecodeGIFImageData(TStream& stream, uint8_t* pixels, int width, int height,
   const size_t w = size_t(width);
   for (size_t i = 0; i * w < got; ++i)
     std::memcpy(pixels + size_t(rows[i]) * w, linear.data() + i * w, std::min(w, got - i * w));
+}
+
+void DecodeGIFImageData(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced, uint8_t fill,
+                        const TGIFLZWDecoder::WarningFn& warn) {
+  TStreamBytes bytes(stream);
+  TGIFReader in(bytes.Data(), bytes.Size());
+  try {
+    DecodeGIFImageData(in, pixels, width, height, interlaced, fill, warn);
+  } catch (...) {
+    bytes.SetConsumed(in.Position());
+    throw;
+  }
+  bytes.SetConsumed(in.Position());
 }
 
 }  // namespace orv

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "gif/gif_read.h"
 #include "platform/stream.h"
 
 namespace orv {
@@ -23,8 +24,8 @@ class TGIFLZWDecoder {
  public:
   using WarningFn = std::function<void(const std::string&)>;
 
-  // The decoder reads the stream from the byte after the minimum code size.
-  TGIFLZWDecoder(TStream& stream, int min_code_size, WarningFn warn);
+  // The decoder reads from the byte after the minimum code size.
+  TGIFLZWDecoder(TGIFReader& in, int min_code_size, WarningFn warn);
   ~TGIFLZWDecoder();
   TGIFLZWDecoder(const TGIFLZWDecoder&) = delete;
   TGIFLZWDecoder& operator=(const TGIFLZWDecoder&) = delete;
@@ -46,7 +47,7 @@ class TGIFLZWDecoder {
   long DecodeSlow(uint8_t* out, int code);
   void ResetTable();
 
-  TStream& stream_;
+  TGIFReader& in_;
   WarningFn warn_;
   std::unique_ptr<State> s_;
 };
@@ -55,6 +56,10 @@ class TGIFLZWDecoder {
 // pixels, width x height bytes in top-to-bottom row order; interlaced data is
 // put into its rows. The buffer needs kLZWOutputSlack spare bytes and is
 // first filled with `fill`; pixels the data does not reach keep it.
+void DecodeGIFImageData(TGIFReader& in, uint8_t* pixels, int width, int height, bool interlaced, uint8_t fill,
+                        const TGIFLZWDecoder::WarningFn& warn);
+// The same from a stream's position; the stream is left after what was read,
+// whether the decoding ends or raises.
 void DecodeGIFImageData(TStream& stream, uint8_t* pixels, int width, int height, bool interlaced, uint8_t fill,
                         const TGIFLZWDecoder::WarningFn& warn);
 

@@ -44,16 +44,16 @@ void TGIFSubImage::SetTransparent(bool value) {
 
 int TGIFSubImage::TransparentColorIndex() const { return gce_ ? gce_->TransparentColorIndex() : 0; }
 
-void TGIFSubImage::LoadFromStream(TStream& stream) {
+void TGIFSubImage::LoadFromStream(TGIFReader& in) {
   Clear();
-  extensions_.LoadFromStream(stream, this);
+  extensions_.LoadFromStream(in, this);
   uint8_t b;
-  if (!ReadByte(stream, b)) return;
-  stream.Seek(-1, soCurrent);
+  if (!in.TryU8(b)) return;
+  in.Seek(in.Position() - 1);
   // A frame of extensions only, such as a comment before the trailer.
   if (b == kTrailer || b == 0) return;
 
-  TGIFRecord<10> raw(stream);
+  TGIFReader raw = in.Slice(10);
   desc_.Separator = raw.U8();
   desc_.Left = raw.LE16();
   desc_.Top = raw.LE16();
@@ -66,14 +66,14 @@ void TGIFSubImage::LoadFromStream(TStream& stream) {
     ReportWarning(1, "Image exceeds Logical Screen size");
   }
   if (desc_.PackedFields & 0x80) {
-    color_map_.LoadFromStream(stream, ColorTableEntries(desc_.PackedFields));
+    color_map_.LoadFromStream(in, ColorTableEntries(desc_.PackedFields));
     color_map_.SetSorted((desc_.PackedFields & 0x20) != 0);
   }
-  DecodeImageData(stream);
+  DecodeImageData(in);
   if (RenderOnLoad) Bitmap();
 }
 
-void TGIFSubImage::DecodeImageData(TStream& stream) {
+void TGIFSubImage::DecodeImageData(TGIFReader& in) {
   const int w = desc_.Width, h = desc_.Height;
   data_size_ = size_t(w) * size_t(h);
   if (data_size_ > 0) {
@@ -82,7 +82,7 @@ void TGIFSubImage::DecodeImageData(TStream& stream) {
     pixels_.reset(new uint8_t[data_size_ + kLZWOutputSlack]);
   }
   const uint8_t fill = transparent_ ? uint8_t(TransparentColorIndex()) : 0;
-  DecodeGIFImageData(stream, pixels_.get(), w, h, Interlaced(), fill,
+  DecodeGIFImageData(in, pixels_.get(), w, h, Interlaced(), fill,
                      [this](const std::string& message) { ReportWarning(1, message); });
 }
 

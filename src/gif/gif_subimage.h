@@ -33,7 +33,7 @@ class TGIFSubImage : public TGIFItem {
   ~TGIFSubImage() override;
 
   int Version() const override;
-  void LoadFromStream(TStream& stream) override;
+  void LoadFromStream(TGIFReader& in) override;
   // Drops extensions, colour table, pixels and bitmaps; size 0.
   void Clear();
   // No pixels, or a width or height of 0.
@@ -81,7 +81,7 @@ class TGIFSubImage : public TGIFItem {
   void PaintFrame(TCanvas& canvas, const TRect& r, bool transparent, bool tile);
 
  private:
-  void DecodeImageData(TStream& stream);
+  void DecodeImageData(TGIFReader& in);
   void BuildBitmap();
   void BuildMask(TBitmap& mask, int transparent_index, bool& any);
   void DitherInto(TBitmap& bmp, int transparent_index, bool mask_pixels);

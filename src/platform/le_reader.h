@@ -41,8 +41,31 @@ class TLEReader {
     Need(n);
     pos_ += n;
   }
+  // A reader over the next n bytes, so that a short record fails whole
+  // before any of its fields is taken.
+  TLEReader Slice(size_t n) { return TLEReader(Bytes(n), n); }
+
+  // For formats where the end of the data is not an error at every step.
+  bool TryU8(uint8_t& value) {
+    if (pos_ == size_) return false;
+    value = data_[pos_++];
+    return true;
+  }
+  // Skips n bytes or up to the end; returns how many were skipped.
+  size_t SkipUpTo(size_t n) {
+    n = n < size_ - pos_ ? n : size_ - pos_;
+    pos_ += n;
+    return n;
+  }
+  // Returns to a position read before (or any other up to the end).
+  void Seek(size_t pos) {
+    if (pos > size_) OnShort();
+    pos_ = pos;
+  }
+
   size_t Remaining() const { return size_ - pos_; }
   size_t Position() const { return pos_; }
+  size_t Size() const { return size_; }
 
  private:
   // Nothing moves when the read fails, so a caught failure leaves the

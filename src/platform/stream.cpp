@@ -25,6 +25,26 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
   if (count > 0 && Write(buffer, count) != count) throw EWriteError();
 }
 
+TStreamBytes::TStreamBytes(TStream& stream)
+    : stream_(stream), start_(stream.Position()), stream_size_(stream.Size()) {
+  const int64_t available = std::max<int64_t>(0, stream_size_ - start_);
+  if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+    data_ = memory->Memory() + (available > 0 ? start_ : 0);
+    size_ = size_t(available);
+    return;
+  }
+  owned_.resize(size_t(available));
+  int64_t got = 0;
+  while (got < available) {
+    const int64_t n = stream.Read(owned_.data() + got, available - got);
+    if (n <= 0) break;
+    got += n;
+  }
+  owned_.resize(size_t(got));
+  data_ = owned_.data();
+  size_ = owned_.size();
+}
+
 int64_t TStream::CopyFrom(TStream& source, int64_t count) {
   if (count == 0) {
     source.SetPosition(0);

@@ -61,6 +61,30 @@ class TMemoryStream : public TStream {
   int64_t pos_ = 0;
 };
 
+// The bytes from a stream's position to its end, for parsers that read
+// from memory: in place for a memory stream, read in one go otherwise.
+// SetConsumed puts the stream right after the bytes a parser took.
+class TStreamBytes {
+ public:
+  explicit TStreamBytes(TStream& stream);
+  TStreamBytes(const TStreamBytes&) = delete;
+  TStreamBytes& operator=(const TStreamBytes&) = delete;
+
+  const uint8_t* Data() const { return data_; }
+  size_t Size() const { return size_; }
+  int64_t Start() const { return start_; }
+  int64_t StreamSize() const { return stream_size_; }
+  void SetConsumed(size_t n) { stream_.Seek(start_ + int64_t(n), soBeginning); }
+
+ private:
+  TStream& stream_;
+  int64_t start_;
+  int64_t stream_size_;
+  std::vector<uint8_t> owned_;
+  const uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+};
+
 // File stream over a file of the operating system.
 enum TFileMode {
   fmOpenRead = 0,        // read only, shared with other readers

@@ -236,8 +236,8 @@ TEST(LZWDecoder, ElevenBitCodesStoreTheLowByte) {
 
 TEST(LZWDecoder, ReadCodeStartsWithTheClearCodeNobodyRead) {
   const Bytes data = PackCodes(3, {{1, 4}, {2, 4}});
-  TMemoryStream stream(Bytes(data.begin() + 1, data.end()));
-  TGIFLZWDecoder decoder(stream, 3, nullptr);
+  TGIFReader in(data.data() + 1, data.size() - 1);
+  TGIFLZWDecoder decoder(in, 3, nullptr);
   EXPECT_EQ(decoder.ReadCode(4), 8);
   EXPECT_EQ(decoder.ReadCode(4), 1);
   EXPECT_EQ(decoder.ReadCode(4), 2);

@@ -45,6 +45,28 @@ auto Skip(size_t n) {
   };
 }
 
+uint64_t TryU8(Reader& r) {
+  uint8_t v = 0;
+  return r.TryU8(v) ? 0x100 | v : 0;
+}
+auto SkipUpTo(size_t n) {
+  return [n](Reader& r) -> uint64_t { return r.SkipUpTo(n); };
+}
+auto Seek(size_t pos) {
+  return [pos](Reader& r) -> uint64_t {
+    r.Seek(pos);
+    return 0;
+  };
+}
+// The slice's bytes as a number; a slice longer than asked for shows as ~0.
+auto Slice(size_t n) {
+  return [n](Reader& r) -> uint64_t {
+    Reader s = r.Slice(n);
+    const uint64_t v = Bytes(n)(s);
+    return s.Remaining() == 0 ? v : ~uint64_t(0);
+  };
+}
+
 TEST(TLEReader, ReadsLittleEndianAndFailsShortWithoutMoving) {
   const std::vector<uint8_t> seven = {0x01, 0x34, 0x12, 0x78, 0x56, 0x34, 0x12};
   const Case cases[] = {
@@ -68,6 +90,15 @@ TEST(TLEReader, ReadsLittleEndianAndFailsShortWithoutMoving) {
       {"Skip to the end, then past it", seven,
        {{Skip(3), false, 0, 4}, {Skip(5), true, 0, 4}, {Skip(4), false, 0, 0}, {Skip(1), true, 0, 0}}},
       {"Skip of a huge count", seven, {{Skip(SIZE_MAX), true, 0, 7}, {U8, false, 0x01, 6}}},
+      {"TryU8 up to the end and past it", {0x07}, {{TryU8, false, 0x107, 0}, {TryU8, false, 0, 0}}},
+      {"SkipUpTo stops at the end", seven,
+       {{SkipUpTo(3), false, 3, 4}, {SkipUpTo(SIZE_MAX), false, 4, 0}, {SkipUpTo(1), false, 0, 0}}},
+      {"Seek back, to the end, past it", seven,
+       {{Skip(5), false, 0, 2}, {Seek(1), false, 0, 6}, {LE16, false, 0x1234, 4}, {Seek(7), false, 0, 0},
+        {Seek(8), true, 0, 0}}},
+      {"Slice whole or not at all", seven,
+       {{U8, false, 0x01, 6}, {Slice(2), false, 0x1234, 4}, {Slice(5), true, 0, 4},
+        {Slice(4), false, 0x12345678, 0}}},
   };
   for (const Case& c : cases) {
     Reader r(c.input.data(), c.input.size());
