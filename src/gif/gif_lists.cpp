@@ -35,21 +35,22 @@ void TGIFExtensionList::Clear() {
 
 void TGIFExtensionList::LoadFromStream(TGIFReader& in, TGIFSubImage* frame) {
   uint8_t b;
-  if (!in.TryU8(b)) return;
-  while (b != kImageSeparator && b != kTrailer) {
+  while (in.PeekU8(b) && b != kImageSeparator && b != kTrailer) {
     if (b != kExtensionIntroducer) {
       ReportWarning(1, "Invalid extension introducer");
       break;
     }
+    // The class is found from the label after the introducer; the
+    // extension then reads itself from the introducer on.
+    const size_t at = in.Position();
+    in.Skip(1);
     const TGIFExtensionClass* cls = FindExtensionClass(in);
     if (!cls) throw GIFException("Unknown extension type");
-    in.Seek(in.Position() - 1);
+    in.Seek(at);
     std::unique_ptr<TGIFExtension> ext = cls->create(frame);
     ext->LoadFromStream(in);
     items_.push_back(std::move(ext));
-    if (!in.TryU8(b)) return;
   }
-  in.Seek(in.Position() - 1);
 }
 
 // --- frames of an image ---
@@ -65,10 +66,11 @@ void TGIFImageList::Clear() {
 void TGIFImageList::LoadFromStream(TGIFReader& in, TGIFImage* image) {
   for (;;) {
     uint8_t b;
-    do {
-      if (!in.TryU8(b)) return;
-    } while (b == 0);
-    in.Seek(in.Position() - 1);
+    if (!in.PeekU8(b)) return;
+    if (b == 0) {
+      in.Skip(1);
+      continue;
+    }
     if (b == kTrailer) return;
     if (b != kExtensionIntroducer && b != kImageSeparator) {
       ReportWarning(1, "Unknown GIF block type");

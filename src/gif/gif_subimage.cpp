@@ -48,8 +48,7 @@ void TGIFSubImage::LoadFromStream(TGIFReader& in) {
   Clear();
   extensions_.LoadFromStream(in, this);
   uint8_t b;
-  if (!in.TryU8(b)) return;
-  in.Seek(in.Position() - 1);
+  if (!in.PeekU8(b)) return;
   // A frame of extensions only, such as a comment before the trailer.
   if (b == kTrailer || b == 0) return;
 

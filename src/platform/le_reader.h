@@ -51,6 +51,12 @@ class TLEReader {
     value = data_[pos_++];
     return true;
   }
+  // The next byte without taking it; false at the end.
+  bool PeekU8(uint8_t& value) const {
+    if (pos_ == size_) return false;
+    value = data_[pos_];
+    return true;
+  }
   // Skips n bytes or up to the end; returns how many were skipped.
   size_t SkipUpTo(size_t n) {
     n = n < size_ - pos_ ? n : size_ - pos_;
@@ -65,7 +71,6 @@ class TLEReader {
 
   size_t Remaining() const { return size_ - pos_; }
   size_t Position() const { return pos_; }
-  size_t Size() const { return size_; }
 
  private:
   // Nothing moves when the read fails, so a caught failure leaves the

@@ -49,6 +49,10 @@ uint64_t TryU8(Reader& r) {
   uint8_t v = 0;
   return r.TryU8(v) ? 0x100 | v : 0;
 }
+uint64_t PeekU8(Reader& r) {
+  uint8_t v = 0;
+  return r.PeekU8(v) ? 0x100 | v : 0;
+}
 auto SkipUpTo(size_t n) {
   return [n](Reader& r) -> uint64_t { return r.SkipUpTo(n); };
 }
@@ -91,6 +95,8 @@ TEST(TLEReader, ReadsLittleEndianAndFailsShortWithoutMoving) {
        {{Skip(3), false, 0, 4}, {Skip(5), true, 0, 4}, {Skip(4), false, 0, 0}, {Skip(1), true, 0, 0}}},
       {"Skip of a huge count", seven, {{Skip(SIZE_MAX), true, 0, 7}, {U8, false, 0x01, 6}}},
       {"TryU8 up to the end and past it", {0x07}, {{TryU8, false, 0x107, 0}, {TryU8, false, 0, 0}}},
+      {"PeekU8 does not move", {0x07},
+       {{PeekU8, false, 0x107, 1}, {PeekU8, false, 0x107, 1}, {U8, false, 0x07, 0}, {PeekU8, false, 0, 0}}},
       {"SkipUpTo stops at the end", seven,
        {{SkipUpTo(3), false, 3, 4}, {SkipUpTo(SIZE_MAX), false, 4, 0}, {SkipUpTo(1), false, 0, 0}}},
       {"Seek back, to the end, past it", seven,
