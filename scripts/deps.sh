@@ -25,15 +25,17 @@ ORV_HEADLESS_PACKAGES=(xvfb xdotool imagemagick x11-apps x11-xserver-utils)
 # Building the .deb (cpack -G DEB): dpkg-shlibdeps turns the libraries into
 # package dependencies, and CPack finds the executables with file(1).
 ORV_PACKAGE_PACKAGES=(dpkg-dev file)
-# The package check also validates the settings page and the .desktop files.
-ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
+# The package check also validates the settings page and the .desktop files,
+# and runs lintian over the .deb.
+ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils lintian)
 
 # Tests and benchmarks beyond the build: the referee and peer decoders, a
 # Latin-only font for the test that tells real text from empty boxes, and the
 # two screen-saver hosts that run a staged install (mate-screensaver in its own
-# D-Bus session: dbus-run-session).
+# D-Bus session: dbus-run-session), and a Wayland compositor with Qt's
+# Wayland platform for the slideshow under Wayland.
 ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
-                   xscreensaver mate-screensaver dbus-daemon
+                   xscreensaver mate-screensaver dbus-daemon weston qt6-wayland
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/user_dirs.h"
+
 namespace orv {
 
 namespace {
@@ -29,7 +31,7 @@ std::optional<TColor> Color(const std::string& text) {
 }
 
 const std::vector<THostOption> kTable = {
-    {"folder", true, [](TSettings& s, const std::string& v) { s.folder = v; }},
+    {"folder", true, [](TSettings& s, const std::string& v) { s.folder = ExpandHome(v, std::getenv("HOME")); }},
     {"delay", true,
      [](TSettings& s, const std::string& v) {
        if (auto n = Integer(v); n && *n >= 1) s.changeSec = *n;

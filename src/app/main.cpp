@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "app/add_to_xscreensaver.h"
 #include "app/command_line.h"
 #include "app/formats.h"
 #include "app/host_options.h"
 #include "app/run_hosted.h"
+#include "app/stop_signals.h"
 #include "app/process_command_line.h"
 #include "platform/gui/application.h"
 #include "platform/instance_mark.h"
@@ -19,6 +21,7 @@ constexpr const char* kInstanceMark = "Mutex_of_tobrinel";
 }
 
 int main(int argc, char** argv) {
+  orv::InstallStopSignals();
   orv::RegisterPictureFormats();
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const std::string first = args.empty() ? std::string() : args[0];
@@ -29,6 +32,8 @@ int main(int argc, char** argv) {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if ((!bus || !*bus) && (!runtime || ::access((std::string(runtime) + "/bus").c_str(), F_OK) != 0))
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+
+  if (orv::IsAddToXscreensaver(args)) return orv::AddToXscreensaver(argc, argv);
 
   // A screen-saver host's command line: one copy per window, not per user.
   if (auto hosted = orv::ParseHostCommand(args)) return orv::RunHosted(*hosted, argc, argv);

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "app/command_line.h"
+#include "app/stop_signals.h"
 #include "config/config_form.h"
 #include "display/main_form.h"
 #include "display/monitor_forms.h"
@@ -19,7 +20,7 @@ int RunMainForm(QWidget* form) {
   form->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(form, &QObject::destroyed, qApp, [] { TApplication::Instance().Terminate(); });
   app.SetMainForm(form);
-  int rc = app.Run();
+  int rc = RunUntilStopped();
   app.SetMainForm(nullptr);
   return rc;
 }

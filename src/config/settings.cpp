@@ -12,6 +12,7 @@
 #include "platform/hex_digit.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
+#include "platform/user_dirs.h"
 
 namespace orv {
 
@@ -55,22 +56,41 @@ std::string PerUserSettingsPath(const char* xdg_config_home, const char* home) {
 
 }  // namespace
 
-std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
-                                const char* xdg_config_home, const char* home) {
+bool IsInstalledCopy(const std::string& program_path, const std::string& prefix) {
   const std::string under = IncludeTrailingSeparator(prefix);
-  const bool installed = !prefix.empty() && program_path.compare(0, under.size(), under) == 0;
-  return installed ? PerUserSettingsPath(xdg_config_home, home) : SettingsPathFor(program_path);
+  return !prefix.empty() && program_path.compare(0, under.size(), under) == 0;
 }
 
-std::string SettingsFilePath() {
-#ifdef ORV_INSTALL_PREFIX
-  const std::string prefix = ORV_INSTALL_PREFIX;
-#else
-  const std::string prefix;
-#endif
-  return SettingsFilePathFor(ProgramPath(), prefix, std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
+                                const char* xdg_config_home, const char* home) {
+  return IsInstalledCopy(program_path, prefix) ? PerUserSettingsPath(xdg_config_home, home)
+                                               : SettingsPathFor(program_path);
 }
-std::string DefaultFolder() { return FolderOf(ProgramPath()); }
+
+namespace {
+std::string InstallPrefix() {
+#ifdef ORV_INSTALL_PREFIX
+  return ORV_INSTALL_PREFIX;
+#else
+  return std::string();
+#endif
+}
+}  // namespace
+
+std::string SettingsFilePath() {
+  return SettingsFilePathFor(ProgramPath(), InstallPrefix(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+}
+
+std::string DefaultFolderFor(const std::string& program_path, const std::string& prefix,
+                             const std::string& pictures) {
+  // The folder of an installed program (/usr/bin) holds no pictures.
+  if (IsInstalledCopy(program_path, prefix) && !pictures.empty()) return pictures;
+  return FolderOf(program_path);
+}
+std::string DefaultFolder() {
+  const std::string program = ProgramPath();
+  return DefaultFolderFor(program, InstallPrefix(), IsInstalledCopy(program, InstallPrefix()) ? PicturesFolder() : "");
+}
 
 int32_t ClampFadeTime(int32_t tenths) { return std::clamp<int32_t>(tenths, 0, kFadeTimeMax); }
 

@@ -38,7 +38,12 @@ std::string SettingsFilePath();
 // the values of XDG_CONFIG_HOME and HOME (null when unset).
 std::string SettingsFilePathFor(const std::string& program_path, const std::string& prefix,
                                 const char* xdg_config_home, const char* home);
-// The default folder: the program's own folder.
+// Whether the program's real path lies under the install prefix.
+bool IsInstalledCopy(const std::string& program_path, const std::string& prefix);
+// The default folder: for an installed copy the user's pictures folder
+// (pictures, when not empty), else the program's own folder.
+std::string DefaultFolderFor(const std::string& program_path, const std::string& prefix,
+                             const std::string& pictures);
 std::string DefaultFolder();
 
 // Integer parsing of the settings: decimal with an optional sign, or

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "config/settings.h"
 
 namespace orv {
@@ -99,6 +101,32 @@ TEST(SettingsPath, InstalledCopiesKeepTheirSettingsPerUser) {
       {"/work/build/src/app/orvanne", "/cfg", "/home/u", "/work/build/src/app/orvanne.ini"},
   };
   for (const Case& c : cases) EXPECT_EQ(SettingsFilePathFor(c.program, "/usr", c.xdg, c.home), c.want) << c.program;
+}
+
+TEST(HostOptions, FolderStartingAtHomeIsExpanded) {
+  ASSERT_EQ(::setenv("HOME", "/home/viewer", 1), 0);
+  for (const char* arg : {"~/Pictures", "--folder=$HOME/Pictures", "${HOME}/Pictures"}) {
+    TSettings s;
+    const bool inline_value = arg[0] == '-';
+    ApplyHostOptions(*ParseHostCommand(inline_value ? std::vector<std::string>{"--root", arg}
+                                                    : std::vector<std::string>{"--root", "--folder", arg}),
+                     s);
+    EXPECT_EQ(s.folder, "/home/viewer/Pictures") << arg;
+  }
+}
+
+TEST(SettingsPath, InstalledCopiesDefaultToThePicturesFolder) {
+  const struct {
+    const char* program;
+    const char* pictures;
+    const char* want;
+  } cases[] = {
+      {"/usr/bin/orvanne", "/home/u/Bilder", "/home/u/Bilder"},
+      {"/usr/bin/orvanne", "", "/usr/bin"},  // no home to take it from
+      {"/work/build/src/app/orvanne", "/home/u/Bilder", "/work/build/src/app"},
+      {"/usr2/bin/orvanne", "/home/u/Bilder", "/usr2/bin"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DefaultFolderFor(c.program, "/usr", c.pictures), c.want) << c.program;
 }
 
 }  // namespace

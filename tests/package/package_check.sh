@@ -2,11 +2,12 @@
 # Builds the .deb from this build's install rules (no second build: cpack
 # installs the binaries already built, under /usr as the package does) and
 # checks what it ships: the files the hosts look for, the dependencies that
-# shlibdeps finds, and the validity of the settings page and .desktop files.
+# shlibdeps finds, the validity of the settings page and .desktop files, and
+# lintian's verdict: no error and no warning.
 # Usage: package_check.sh BUILD_DIR. Exit 77 (skipped) without the tools.
 set -u
 build=$1
-for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate; do
+for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate lintian; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
 work=$(mktemp -d) || exit 1
@@ -23,8 +24,9 @@ deb=${debs[0]}
 files=$(dpkg-deb -c "$deb") || fail "dpkg-deb -c"
 for want in ./usr/bin/orvanne './usr/libexec/xscreensaver/orvanne -> ../../bin/orvanne' \
             ./usr/share/xscreensaver/config/orvanne.xml ./usr/share/applications/screensavers/orvanne.desktop \
-            ./usr/share/applications/orvanne-settings.desktop ./usr/share/man/man1/orvanne.1 \
-            ./usr/share/doc/orvanne/README.md; do
+            ./usr/share/applications/orvanne-settings.desktop ./usr/share/man/man1/orvanne.1.gz \
+            ./usr/share/doc/orvanne/README.md ./usr/share/doc/orvanne/copyright \
+            ./usr/share/doc/orvanne/changelog.Debian.gz; do
   grep -qF -- " $want" <<<"$files" || fail "missing $want"
 done
 grep -q ' \./usr/local/' <<<"$files" && fail "files under usr/local"
@@ -42,5 +44,10 @@ for d in "$work/root/usr/share/applications/screensavers/orvanne.desktop" \
   out=$(desktop-file-validate "$d" 2>&1) || fail "$d: $out"
   [ -z "$out" ] || echo "$out"
 done
+# Info and pedantic tags are advice; errors and warnings fail.
+lintian --fail-on error,warning --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 ||
+  fail "lintian: $(cat "$work/lintian.log")"
+grep -E '^[EW]: ' "$work/lintian.log" && fail "lintian reports the tags above"
+
 [ $status -eq 0 ] && echo "ok: $(basename "$deb")"
 exit $status

@@ -32,6 +32,9 @@ void RaiseWindow(QWidget* window) {
 }
 
 bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target) {
+  // Wayland gives no client a grab (the compositor locks the screen itself):
+  // asking would only warn, at every tick, so there is nothing to take.
+  if (QGuiApplication::platformName().startsWith("wayland")) return true;
   QWindow* win = TopWindow(keyboard_target);
   if (!win || !win->isExposed()) return false;
   // Qt's own grabs route the events to the widgets; the window's calls report

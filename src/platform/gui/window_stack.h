@@ -21,7 +21,7 @@ void RaiseWindow(QWidget* window);
 // Routes every key to keyboard_target and every pointer event to
 // mouse_target, also those meant for other programs' windows. False while the
 // window system refuses (the window is not viewable yet, or another client
-// holds a grab); callers retry.
+// holds a grab); callers retry. True at once where no client can grab (Wayland).
 bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target);
 void ReleaseInput(QWidget* keyboard_target, QWidget* mouse_target);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <optional>
@@ -160,6 +161,55 @@ TEST_F(ModesE2ETest, PreviewLivesInsideTheHostAndEndsWithIt) {
   ASSERT_TRUE(status);
   EXPECT_EQ(*status, 0);
   EXPECT_LT(Clock::now() - t0, Millis(1000));
+}
+
+TEST_F(ModesE2ETest, StopSignalsEndEveryModeWithStatusZero) {
+  Env env = ClientEnv();
+  auto host = Process::Start({{kXlogo, "-name", "host", "-geometry", "320x240+0+0"}, env, "", {}});
+  auto host_id = tools_.WaitForWindow("^host$", Millis(10000));
+  ASSERT_TRUE(host_id);
+  const struct {
+    std::vector<std::string> args;
+    const char* window;
+    int signal;
+  } cases[] = {
+      {{"/s"}, "^スクリーンセーバー$", SIGTERM},
+      {{"/s"}, "^スクリーンセーバー$", SIGHUP},
+      {{"/c"}, "^Orvanne$", SIGTERM},
+      {{"/c"}, "^Orvanne$", SIGINT},
+      {{"/p", std::to_string(*host_id)}, "^スクリーンセーバー$", SIGTERM},
+  };
+  for (const auto& c : cases) {
+    auto run = Start(c.args);
+    ASSERT_TRUE(tools_.WaitForWindow(c.window, Millis(20000))) << c.args[0] << "\n" << Log();
+    std::this_thread::sleep_for(Millis(300));  // into the message loop
+    ::kill(run->pid(), c.signal);
+    const std::optional<int> status = run->Wait(Millis(5000));
+    ASSERT_TRUE(status) << c.args[0] << " signal " << c.signal;
+    EXPECT_EQ(*status, 0) << c.args[0] << " signal " << c.signal << "\n" << Log();
+    // The windows went with it, so the next case finds its own.
+    EXPECT_TRUE(WaitUntil([&] { return tools_.SearchWindows(c.window).empty(); }, Millis(5000)));
+  }
+}
+
+// Under a Wayland compositor no client may grab: the slideshow runs without
+// asking (Qt would warn at every tick) and a stop signal still ends it with 0.
+TEST_F(ModesE2ETest, FullScreenUnderWaylandAsksForNoGrab) {
+  if (!Executable("/usr/bin/weston")) GTEST_SKIP() << "weston missing";
+  Env env;
+  env.Set("XDG_RUNTIME_DIR", dir_ / "runtime").Set("WAYLAND_DISPLAY", "orv-wayland").Set("QT_QPA_PLATFORM", "wayland");
+  env.unset.push_back("DISPLAY");
+  auto weston = Process::Start({{"/usr/bin/weston", "--backend=headless-backend.so", "--socket=orv-wayland",
+                                 "--width=1280", "--height=720", "--idle-time=0"},
+                                env, dir_ / "weston.log", {}});
+  ASSERT_TRUE(WaitUntil([&] { return ::access((dir_ / "runtime/orv-wayland").c_str(), F_OK) == 0; }, Millis(10000)))
+      << Log("weston.log");
+  auto saver = Process::Start({{dir_ / "orvanne", "/s"}, env, dir_ / "run.log", {}});
+  std::this_thread::sleep_for(Millis(3000));  // thirty ticks
+  ASSERT_TRUE(saver->Running()) << Log();
+  EXPECT_EQ(saver->Stop(), 0) << Log();
+  const std::string log = Log();
+  EXPECT_EQ(log.find("grab"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -348,5 +348,55 @@ TEST(MateScreensaverE2E, RunsTheInstalledThemeAndEndsItOnDeactivation) {
 INSTANTIATE_TEST_SUITE_P(Daemon, XscreensaverE2E, ::testing::ValuesIn(kLayouts),
                          [](const ::testing::TestParamInfo<Layout>& info) { return std::string(info.param.name); });
 
+// `orvanne --add-to-xscreensaver` in a home without ~/.xscreensaver: the file
+// is made from the system's list with our entry last, a second run changes
+// nothing, and the real daemon runs our entry when asked for that number.
+TEST(XscreensaverAddE2E, TheAddedEntryIsTheDaemonsLastHackAndAddedOnce) {
+  if (!Executable(kDaemon) || !Executable(kCommand) || !XToolsAvailable())
+    GTEST_SKIP() << "xscreensaver, Xvfb, xdotool or import is not installed";
+  Stage local;
+  if (!local.skip.empty()) GTEST_SKIP() << local.skip;
+  const std::string rc = local.home() + "/.xscreensaver", runtime = local.dir / "runtime";
+  ::mkdir(runtime.c_str(), 0700);
+  if (::chown(runtime.c_str(), local.uid, local.gid) != 0) FAIL() << "chown failed";
+  XvfbServer x(1024, 768);
+  Env env;
+  env.Set("DISPLAY", x.display()).Set("HOME", local.home()).Set("XDG_RUNTIME_DIR", runtime);
+  env.Set("PATH", local.dir / "stage/usr/bin:/usr/bin:/bin").Set("LC_ALL", "C.UTF-8");
+  env.unset = {"DBUS_SESSION_BUS_ADDRESS", "XSCREENSAVER_WINDOW", "QT_QPA_PLATFORM", "WAYLAND_DISPLAY",
+               "XAUTHORITY"};
+  auto as_user = [&](std::vector<std::string> argv) {
+    if (!local.user.empty())
+      argv.insert(argv.begin(), {"setpriv", "--reuid", std::to_string(local.uid), "--regid",
+                                 std::to_string(local.gid), "--clear-groups", "--"});
+    return argv;
+  };
+
+  const RunResult first = RunProgram(as_user({local.dir / "stage/usr/bin/orvanne", "--add-to-xscreensaver"}), env);
+  ASSERT_EQ(first.status, 0) << first.output;
+  const std::string made = ReadAll(rc);
+  ASSERT_NE(made.find("\"Orvanne\"  orvanne --root"), std::string::npos) << made;
+  const RunResult again = RunProgram(as_user({local.dir / "stage/usr/bin/orvanne", "-add-to-xscreensaver"}), env);
+  EXPECT_EQ(again.status, 0) << again.output;
+  EXPECT_EQ(ReadAll(rc), made);
+
+  // Every entry of the list ends in "\n"; ours is the last.
+  int entries = 0;
+  for (size_t at = made.find("\\n"); at != std::string::npos; at = made.find("\\n", at + 2)) ++entries;
+  ASSERT_GT(entries, 100) << "the system's list was not taken";
+
+  // The daemon reads the file the command wrote and runs its last hack: ours.
+  auto daemon = Process::Start(
+      {as_user({"/bin/sh", "-c", "cd \"$HOME\" && exec xscreensaver -no-splash -verbose"}), env, local.dir / "d.log", {}});
+  auto log = [&] { return "daemon and program output:\n" + ReadAll(local.dir / "d.log"); };
+  ASSERT_TRUE(WaitUntil([&] { return RunProgram({kCommand, "-version"}, env).status == 0; }, Millis(30000),
+                        Millis(200)))
+      << log();
+  ASSERT_EQ(RunProgram({kCommand, "-select", std::to_string(entries)}, env).status, 0) << log();
+  EXPECT_TRUE(WaitUntil([&] { return LiveProcesses(local.uid, x.display(), "orvanne") > 0; }, Millis(30000)))
+      << log();
+  RunProgram({kCommand, "-deactivate"}, env);
+}
+
 }  // namespace
 }  // namespace orv::e2e
