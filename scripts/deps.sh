@@ -13,6 +13,7 @@ ORV_BUILD_PACKAGES=(
   qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgl-dev libxcb1-dev
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
+  libheif-dev libwebp-dev libjxl-dev
 )
 
 # Running the program on any display: the Japanese face for the texts.
@@ -28,11 +29,13 @@ ORV_PACKAGE_PACKAGES=(dpkg-dev file)
 # The package check also validates the settings page and the .desktop files.
 ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils)
 
-# Tests and benchmarks beyond the build: the referee and peer decoders, a
+# Tests and benchmarks beyond the build: the referee and peer decoders (with
+# the encoders and decoders of WebP, HEIF, AVIF and JPEG XL), a
 # Latin-only font for the test that tells real text from empty boxes, and the
 # two screen-saver hosts that run a staged install (mate-screensaver in its own
 # D-Bus session: dbus-run-session).
 ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
+                   webp libheif-examples libavif-bin libjxl-tools
                    xscreensaver mate-screensaver dbus-daemon
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 

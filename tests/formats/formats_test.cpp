@@ -109,7 +109,9 @@ TEST_P(Formats, DecodesAsTheLibraryToolDoes) {
   EXPECT_EQ(orientation, 1);
   const ImageDiff d = Compare(ours, Referee(file));
   EXPECT_EQ(d.max_delta, 0) << d.differing << " bytes differ";
-  if (GetParam().lossless) EXPECT_EQ(ours, source);
+  if (GetParam().lossless) {
+    EXPECT_EQ(ours, source);
+  }
 }
 
 TEST_P(Formats, ShowsTheColoursOfATransparentPictureAsPngDoes) {

@@ -3,9 +3,11 @@
 # installs the binaries already built, under /usr as the package does) and
 # checks what it ships: the files the hosts look for, the dependencies that
 # shlibdeps finds, and the validity of the settings page and .desktop files.
-# Usage: package_check.sh BUILD_DIR. Exit 77 (skipped) without the tools.
+# Usage: package_check.sh BUILD_DIR [PACKAGE...], the packages being more that
+# Depends must name (the picture formats' libraries). Exit 77 (skipped) without the tools.
 set -u
 build=$1
+shift
 for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
@@ -31,7 +33,7 @@ grep -q ' \./usr/local/' <<<"$files" && fail "files under usr/local"
 
 depends=$(dpkg-deb -f "$deb" Depends) || fail "dpkg-deb -f"
 echo "Depends: $depends"
-for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6; do
+for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6 "$@"; do
   grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
 done
 
