@@ -65,7 +65,8 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
         jpeg->SetCancelFlag(cancel);
         out.scaleShift = ReducedShift(Wp, Hp, orientation, r);
         jpeg->SetScale(TJPEGScale(out.scaleShift));
-      } else if (auto* coded = dynamic_cast<TCodedImage*>(graphic); coded && coded->MaxScaleShift() > 0) {
+      } else if (auto* coded = dynamic_cast<TCodedImage*>(graphic)) {
+        coded->SetCancelFlag(cancel);
         coded->SetScaleShift(ReducedShift(Wp, Hp, orientation, r));
         out.scaleShift = coded->ScaleShift();
       }

@@ -13,6 +13,10 @@ void TCodedImage::Fail(const std::string& reason) const {
   throw EInvalidGraphic(std::string(FormatName()) + ": %s", reason);
 }
 
+void TCodedImage::CheckCancel() const {
+  if (cancel_ && cancel_->load(std::memory_order_relaxed)) Fail("stopped");
+}
+
 void TCodedImage::CheckSize(int64_t width, int64_t height) const {
   if (width <= 0 || height <= 0) Fail("no picture");
   if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxPicturePixels)
@@ -67,6 +71,7 @@ void TCodedImage::DIBNeeded() {
   if (bytes_.empty()) return;
   Progress(psStarting, 0, false, TRect{}, "");
   try {
+    CheckCancel();
     Decode(bytes_.data(), bytes_.size(), shift_, *bitmap_);
   } catch (const Exception& e) {
     decode_error_ = e.Message();

@@ -5,6 +5,7 @@
 // An alpha channel is left out as PNG's is: the colours are shown as stored.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ class TCodedImage : public TGraphic {
   void SetScaleShift(int shift);
   int ScaleShift() const { return shift_; }
 
+  // A flag that stops a decode in progress when it turns true (the decode
+  // then fails); null for none. HEIF decodes cannot be stopped.
+  void SetCancelFlag(const std::atomic<bool>* cancel) { cancel_ = cancel; }
+
   // Decodes now unless already done; a decode that failed raises its error
   // again without decoding again.
   void DIBNeeded();
@@ -49,6 +54,10 @@ class TCodedImage : public TGraphic {
   virtual void Decode(const uint8_t* data, size_t size, int shift, TBitmap& out) = 0;
 
   [[noreturn]] void Fail(const std::string& reason) const;
+  // Fails with "stopped" once the cancel flag is set.
+  void CheckCancel() const;
+  // How much more input a decoder that can be stopped is given at a time.
+  static constexpr size_t kInputStep = 256 * 1024;
   // Refuses a declared size over the pixel limit or a side past 65,535,
   // before anything is allocated for it.
   void CheckSize(int64_t width, int64_t height) const;
@@ -60,6 +69,7 @@ class TCodedImage : public TGraphic {
   std::unique_ptr<TBitmap> bitmap_;
   std::string decode_error_;
   int width_ = 0, height_ = 0, orientation_ = 1, shift_ = 0;
+  const std::atomic<bool>* cancel_ = nullptr;
 };
 
 // The size a side takes when decoded at 1 / 2^shift (rounded up).

@@ -60,8 +60,10 @@ void TJXLImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
   if (JxlDecoderSubscribeEvents(dec.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
       JxlDecoderSetParallelRunner(dec.get(), JxlResizableParallelRunner, runner.get()) != JXL_DEC_SUCCESS)
     Fail("out of memory");
-  JxlDecoderSetInput(dec.get(), data, size);
-  JxlDecoderCloseInput(dec.get());
+  // Fed a step at a time, so that a decode nobody waits for can stop.
+  size_t given = std::min(size, kInputStep);
+  JxlDecoderSetInput(dec.get(), data, given);
+  if (given == size) JxlDecoderCloseInput(dec.get());
   // Three 8-bit samples a pixel; rows padded to four bytes, as the bitmap's are.
   const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
   for (;;) {
@@ -87,6 +89,13 @@ void TJXLImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
         Fail("damaged data");
     } else if (status == JXL_DEC_FULL_IMAGE) {
       break;  // the first frame is enough
+    } else if (status == JXL_DEC_NEED_MORE_INPUT && given < size) {
+      CheckCancel();
+      const size_t unread = JxlDecoderReleaseInput(dec.get());
+      const size_t from = given - unread;
+      given = std::min(size, given + kInputStep);
+      JxlDecoderSetInput(dec.get(), data + from, given - from);
+      if (given == size) JxlDecoderCloseInput(dec.get());
     } else if (status == JXL_DEC_NEED_MORE_INPUT) {
       Fail("file cut short");
     } else {

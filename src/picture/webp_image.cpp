@@ -3,6 +3,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -98,9 +99,19 @@ void TWebPImage::Decode(const uint8_t* data, size_t size, int shift, TBitmap& ou
   config.output.u.RGBA.rgba = out.Bits();
   config.output.u.RGBA.stride = int(out.Stride());
   config.output.u.RGBA.size = out.Stride() * size_t(h);
-  const VP8StatusCode status = WebPDecode(data, size, &config);
-  WebPFreeDecBuffer(&config.output);
-  if (status != VP8_STATUS_OK) Fail(StatusText(status));
+  // Fed a step at a time, so that a decode nobody waits for can stop.
+  struct IDecoderDeleter {
+    void operator()(WebPIDecoder* d) const { WebPIDelete(d); }
+  };
+  std::unique_ptr<WebPIDecoder, IDecoderDeleter> idec(WebPIDecode(nullptr, 0, &config));
+  if (!idec) Fail("out of memory");
+  for (size_t given = std::min(size, kInputStep);; given = std::min(size, given + kInputStep)) {
+    CheckCancel();
+    const VP8StatusCode status = WebPIUpdate(idec.get(), data, given);
+    if (status == VP8_STATUS_OK) break;
+    if (status != VP8_STATUS_SUSPENDED) Fail(StatusText(status));
+    if (given == size) Fail(StatusText(VP8_STATUS_NOT_ENOUGH_DATA));
+  }
 }
 
 void RegisterWebPFormat() { TFileFormatsList::Instance().Add("webp", "WebP イメージファイル", &kWebPImageClass); }

@@ -156,6 +156,20 @@ TEST_P(Formats, RefusesDamagedFilesWithItsOwnError) {
   }
 }
 
+TEST_P(Formats, ADecodeNobodyWaitsForStops) {
+  WritePng(dir / "source.png", MakeTestImage(64, 48, 5));
+  const std::string file = Encode(dir / "source.png", "stopped");
+  TPicture picture;
+  picture.LoadFromFile(file);
+  auto* coded = dynamic_cast<TCodedImage*>(picture.Graphic());
+  ASSERT_NE(coded, nullptr);
+  const std::atomic<bool> stop{true};
+  coded->SetCancelFlag(&stop);
+  TBitmap bmp;
+  EXPECT_THROW(coded->AssignTo(bmp), EInvalidGraphic);
+  EXPECT_TRUE(bmp.Empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Each, Formats, ::testing::ValuesIn(kFormats), FormatName);
 
 // Formats by extension, skipping the case when the format is not built in.
