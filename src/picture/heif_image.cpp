@@ -56,8 +56,11 @@ void THEIFImage::ReadHeader(const uint8_t* data, size_t size, int& width, int& h
   // The size after the file's transformations, as the decoder gives it.
   width = heif_image_handle_get_width(p.handle.get());
   height = heif_image_handle_get_height(p.handle.get());
-  // Also the stored size, which is what gets allocated while decoding.
-  CheckSize(heif_image_handle_get_ispe_width(p.handle.get()), heif_image_handle_get_ispe_height(p.handle.get()));
+  // Also the stored size, which is what gets allocated while decoding
+  // (a file without one leaves the decoder to its own limit).
+  const int stored_w = heif_image_handle_get_ispe_width(p.handle.get());
+  const int stored_h = heif_image_handle_get_ispe_height(p.handle.get());
+  if (stored_w > 0 && stored_h > 0) CheckSize(stored_w, stored_h);
   orientation = 1;
 }
 
