@@ -244,11 +244,11 @@ void Register() {
   for (const Format& f : Formats()) {
     if (!TFileFormatsList::Instance().FindExt(f.ext)) continue;
     auto setup = [](benchmark::internal::Benchmark* b) {
-      b->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond)->UseRealTime();
+      b->Iterations(1)->Repetitions(7)->ReportAggregatesOnly(true)->Unit(benchmark::kMillisecond);
       b->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
     };
-    setup(benchmark::RegisterBenchmark((std::string("Adapter/") + f.ext).c_str(), Adapter, f.ext));
-    setup(benchmark::RegisterBenchmark((std::string("Bare/") + f.ext).c_str(), Bare, f.ext));
+    setup(benchmark::RegisterBenchmark((std::string("Adapter/") + f.ext).c_str(), Adapter, f.ext)->UseRealTime());
+    setup(benchmark::RegisterBenchmark((std::string("Bare/") + f.ext).c_str(), Bare, f.ext)->UseRealTime());
     setup(benchmark::RegisterBenchmark((std::string("Ours/") + f.ext).c_str(), Ours, f.ext)->UseManualTime());
     setup(benchmark::RegisterBenchmark((std::string("Tool/") + f.ext).c_str(), Tool, f.ext)->UseManualTime());
   }
