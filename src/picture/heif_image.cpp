@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "picture/picture.h"
+#include "png/png_convert.h"
 
 namespace orv {
 
@@ -79,15 +80,7 @@ void THEIFImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
   const uint8_t* plane = heif_image_get_plane_readonly(image.get(), heif_channel_interleaved, &stride);
   if (!plane || w <= 0 || h <= 0 || stride < 3 * w) Fail("cannot decode");
   AllocateBitmap(out, w, h);
-  for (int y = 0; y < h; ++y) {
-    const uint8_t* s = plane + size_t(y) * size_t(stride);
-    uint8_t* d = out.ScanLine(y);
-    for (int x = 0; x < w; ++x, s += 3, d += 3) {
-      d[0] = s[2];
-      d[1] = s[1];
-      d[2] = s[0];
-    }
-  }
+  for (int y = 0; y < h; ++y) RGBToBGR(plane + size_t(y) * size_t(stride), out.ScanLine(y), w);
 }
 
 void RegisterHEIFFormat() {

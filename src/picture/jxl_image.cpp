@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "picture/picture.h"
+#include "png/png_convert.h"
 
 namespace orv {
 
@@ -104,10 +105,7 @@ void TJXLImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
   }
   if (out.Empty()) Fail("damaged data");
   // RGB to the bitmap's BGR.
-  for (int y = 0; y < out.Height(); ++y) {
-    uint8_t* p = out.ScanLine(y);
-    for (int x = 0; x < out.Width(); ++x, p += 3) std::swap(p[0], p[2]);
-  }
+  for (int y = 0; y < out.Height(); ++y) RGBToBGR(out.ScanLine(y), out.ScanLine(y), out.Width());
 }
 
 void RegisterJXLFormat() { TFileFormatsList::Instance().Add("jxl", "JPEG XL イメージファイル", &kJXLImageClass); }
