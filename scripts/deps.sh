@@ -13,6 +13,7 @@ ORV_BUILD_PACKAGES=(
   qt6-base-dev qt6-translations-l10n qt6-tools-dev qt6-l10n-tools libgl-dev libxcb1-dev
   zlib1g-dev libjpeg62-turbo-dev
   libgtest-dev libbenchmark-dev
+  libheif-dev libwebp-dev libjxl-dev
 )
 
 # Running the program on any display: the Japanese face for the texts.
@@ -29,12 +30,14 @@ ORV_PACKAGE_PACKAGES=(dpkg-dev file)
 # and runs lintian over the .deb.
 ORV_PACKAGE_CHECK_PACKAGES=(libxml2-utils desktop-file-utils lintian)
 
-# Tests and benchmarks beyond the build: the referee and peer decoders, a
+# Tests and benchmarks beyond the build: the referee and peer decoders (with
+# the encoders and decoders of WebP, HEIF, AVIF and JPEG XL), a
 # Latin-only font for the test that tells real text from empty boxes, and the
 # two screen-saver hosts that run a staged install (mate-screensaver in its own
 # D-Bus session: dbus-run-session), and a Wayland compositor with Qt's
 # Wayland platform for the slideshow under Wayland.
 ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-progs fonts-dejavu-core
+                   webp libheif-examples libavif-bin libjxl-tools
                    xscreensaver mate-screensaver dbus-daemon weston qt6-wayland
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 

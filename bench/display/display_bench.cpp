@@ -13,6 +13,8 @@
 // the progressive file; at most 250 MB resident at 50 megapixels. The tick's
 // goal is judged on its processor time: on a shared machine its wall time
 // also counts the neighbours.
+// FormatChange: the same for the 12-megapixel photo as WebP, HEIC, AVIF and
+// JPEG XL (made from the JPEG by each library's encoder), where built in.
 // StartupToFirstPicture: creating the form (settings, background, splash and
 // the scan of a folder of 10,000 pictures, shuffle), showing it and the first
 // tick that draws the first picture. Goal: under 500 ms.
@@ -266,6 +268,31 @@ void PictureChange(benchmark::State& state, bool jpeg) {
   state.counters["fresh_big_blocks"] = double(GetPixelPoolStats().fresh - fresh_before);
 }
 
+void FormatChange(benchmark::State& state, const char* ext) {
+  if (!TFileFormatsList::Instance().FindExt(ext)) {
+    state.SkipWithError("format not built in");
+    return;
+  }
+  const std::string e = ext;
+  const std::string a = (g_ws->root / "pics" / ("photo_a." + e)).string();
+  const std::string b = (g_ws->root / "pics" / ("photo_b." + e)).string();
+  const std::string jpg = "'" + g_ws->jpg_a + "' ";
+  if (e == "webp") Run("/usr/bin/cwebp -quiet -q 85 " + jpg + "-o '" + a + "'");
+  if (e == "heic") Run("/usr/bin/heif-enc -q 85 " + jpg + "-o '" + a + "' >/dev/null");
+  if (e == "avif") Run("/usr/bin/avifenc -s 8 -j 2 " + jpg + "'" + a + "' >/dev/null");
+  if (e == "jxl") Run("/usr/bin/cjxl --quiet --lossless_jpeg=0 " + jpg + "'" + a + "'");
+  fs::remove(b);
+  fs::create_hard_link(a, b);
+  const ChangeStats st = MeasureChanges(a, b, int(state.max_iterations));
+  fs::remove(a);
+  fs::remove(b);
+  if (!st.error.empty()) {
+    state.SkipWithError(st.error.c_str());
+    return;
+  }
+  Report(state, st);
+}
+
 struct CameraCase {
   const char* name;
   int width, height;
@@ -359,6 +386,10 @@ BENCHMARK_CAPTURE(CameraJpegChange, baseline_50mp, CameraCase{"baseline_50mp", 8
 BENCHMARK_CAPTURE(CameraJpegChange, progressive_18mp, CameraCase{"progressive_18mp", 5184, 3456, true, 300})
     ->Iterations(6)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PictureChange, bmp_12mp, false)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FormatChange, webp_12mp, "webp")->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FormatChange, heic_12mp, "heic")->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FormatChange, avif_12mp, "avif")->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(FormatChange, jxl_12mp, "jxl")->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(StartupToFirstPicture)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace

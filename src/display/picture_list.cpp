@@ -6,6 +6,7 @@
 #include <set>
 #include <utility>
 
+#include "app/formats.h"
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"
@@ -24,26 +25,11 @@ void Append(std::vector<std::string>& pictures, std::string path, ISearchProgres
   }
 }
 
-// The extensions the list takes, in the order of the folder passes, with the
-// progress position after each pass. A new format goes here and nowhere else.
-struct PicturePass {
-  const char* ext;
-  int position;
-};
-constexpr PicturePass kPasses[] = {{"bmp", 25}, {"jpg", 40}, {"jpeg", 55}, {"png", 70}, {"gif", 85}};
-
-bool IsPictureExtension(const std::string& path) {
-  const std::string ext = AsciiLower(ExtractFileExt(path));
-  for (const PicturePass& pass : kPasses)
-    if (ext.size() > 1 && ext.compare(1, std::string::npos, pass.ext) == 0) return true;
-  return false;
-}
-
 void AddShortcutTarget(std::vector<std::string>& pictures, const std::string& link, ISearchProgress& progress) {
   std::string target = ResolveShortcut(link);
   if (!target.empty()) target = ExpandFileName(target);
   target = GetTruePath(target);
-  if (target.empty() || !IsPictureExtension(target) || !FileExists(target)) return;
+  if (target.empty() || !IsPictureFormatPath(target) || !FileExists(target)) return;
   Append(pictures, std::move(target), progress);
 }
 
@@ -70,11 +56,11 @@ void AddListedFiles(std::vector<std::string>& pictures, const std::string& folde
     const size_t dot = name.rfind('.');
     exts.push_back(dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot + 1)));
   }
-  for (const auto& [ext, position] : kPasses) {
+  for (const TPictureFormat& pass : PictureFormats()) {
     for (size_t i = 0; i < names.size(); ++i)
-      if (exts[i] == ext) Append(pictures, folder + "/" + names[i], progress);
-    if (steps) {
-      progress.SetProgress(position);
+      if (exts[i] == pass.ext) Append(pictures, folder + "/" + names[i], progress);
+    if (steps && pass.searchBar) {
+      progress.SetProgress(pass.searchBar);
       progress.Repaint();
     }
   }
@@ -102,9 +88,10 @@ void AddShortcutTargets(std::vector<std::string>& pictures, const std::string& f
 std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress) {
   std::vector<std::string> pictures;
   StartSearch(progress);
-  for (const auto& [ext, position] : kPasses) {
-    AddFilesWithExt(pictures, folder, ext, progress);
-    progress.SetProgress(position);
+  for (const TPictureFormat& pass : PictureFormats()) {
+    AddFilesWithExt(pictures, folder, pass.ext, progress);
+    if (!pass.searchBar) continue;
+    progress.SetProgress(pass.searchBar);
     progress.Repaint();
   }
   AddShortcutTargets(pictures, folder, progress);

@@ -4,6 +4,7 @@
 
 #include "display/fit_picture.h"
 #include "display/upright.h"
+#include "picture/coded_image.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"
 #include "platform/canvas.h"
@@ -25,17 +26,15 @@ int64_t ThreadCpuNs() {
   return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
 
-// Lets libjpeg decode the smallest size that is still at least the fitted
-// size; the halftone stretch does the rest. Returns the shift chosen.
-int ReduceJpeg(TJPEGImage& jpeg, int orientation, const TPrepareRequest& r) {
-  const int w = jpeg.Width(), h = jpeg.Height();
+// Lets the decoder (libjpeg, libwebp) decode the smallest size that is still
+// at least the fitted size; the halftone stretch does the rest. Returns the
+// shift to ask for.
+int ReducedShift(int w, int h, int orientation, const TPrepareRequest& r) {
   if (w <= 0 || h <= 0) return 0;
   const bool swap = SwapsSides(orientation);
   const TFitResult fit = FitPicture(swap ? h : w, swap ? w : h, r.frameWidth, r.frameHeight, r.extend);
   if (!fit.scaled) return 0;
-  const int shift = ReducedScaleShift(w, h, swap ? fit.dh : fit.dw, swap ? fit.dw : fit.dh);
-  jpeg.SetScale(TJPEGScale(shift));
-  return shift;
+  return ReducedScaleShift(w, h, swap ? fit.dh : fit.dw, swap ? fit.dw : fit.dh);
 }
 
 }  // namespace
@@ -64,7 +63,12 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
       Hp = graphic->Height();
       if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) {
         jpeg->SetCancelFlag(cancel);
-        out.scaleShift = ReduceJpeg(*jpeg, orientation, r);
+        out.scaleShift = ReducedShift(Wp, Hp, orientation, r);
+        jpeg->SetScale(TJPEGScale(out.scaleShift));
+      } else if (auto* coded = dynamic_cast<TCodedImage*>(graphic)) {
+        coded->SetCancelFlag(cancel);
+        coded->SetScaleShift(ReducedShift(Wp, Hp, orientation, r));
+        out.scaleShift = coded->ScaleShift();
       }
       // Lazy decoders (JPEG, GIF frames) decode here and fail here.
       graphic->ReleaseTo(P);

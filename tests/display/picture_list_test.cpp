@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 
+#include "app/formats.h"
 #include "platform/paths.h"
 #include "support/test_support.h"
 
@@ -119,6 +120,30 @@ TEST(SearchPictures, ShowsTheCountEveryFiftyAndEachStep) {
       "bar 55", "repaint", "bar 70", "repaint", "bar 85", "repaint",              // jpeg, png, gif
       "caption Searching : 120", "bar 100", "repaint"};
   EXPECT_EQ(log.events, want);
+}
+
+TEST(SearchPictures, TakesEveryFormatOfTheTableAfterTheFirstFiveWithoutMovingTheBar) {
+  // Upper and mixed case too; the bar steps as with the five formats alone.
+  test::TempDir dir;
+  test::WriteFile(dir / "z.GIF", "x");
+  std::vector<std::string> want = {"z.GIF"};
+  for (const TPictureFormat& f : PictureFormats()) {
+    if (f.searchBar) continue;
+    std::string name = std::string("a.") + f.ext;
+    name[2] = char(std::toupper(name[2]));
+    test::WriteFile(dir / name, "x");
+    want.push_back(name);
+  }
+  test::WriteFile(dir / "b.tiff", "x");
+  ProgressLog log;
+  std::vector<std::string> names;
+  for (const std::string& p : SearchPictures(dir.path(), log)) names.push_back(ExtractFileName(p));
+  EXPECT_EQ(names, want);
+  const std::vector<std::string> bars = {"bar 10", "bar 25", "bar 40", "bar 55", "bar 70", "bar 85", "bar 100"};
+  std::vector<std::string> shown;
+  std::copy_if(log.events.begin(), log.events.end(), std::back_inserter(shown),
+               [](const std::string& e) { return e.rfind("bar ", 0) == 0; });
+  EXPECT_EQ(shown, bars);
 }
 
 TEST(SearchPictures, MissingFolderRunsThroughToTheEnd) {

@@ -43,10 +43,6 @@ bool Near(TColor a, TColor b, int tolerance) {
   return true;
 }
 
-// A little-endian TIFF block whose only tag is the orientation.
-std::vector<uint8_t> OrientationTiff(int orientation) {
-  return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, uint8_t(orientation), 0, 0, 0, 0, 0, 0, 0};
-}
 // Its directory offset points far past the end.
 std::vector<uint8_t> BrokenTiff() { return {'I', 'I', 42, 0, 0xF0, 0xFF, 0xFF, 0xFF, 1, 0}; }
 
@@ -70,13 +66,7 @@ std::vector<uint8_t> JpegWithExif(const std::vector<uint8_t>& tiff) {
   JpegOptions opts;
   opts.quality = 95;
   std::vector<uint8_t> jpeg = EncodeJpeg(Quadrants(), opts);
-  if (tiff.empty()) return jpeg;
-  std::vector<uint8_t> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
-  app1.insert(app1.end(), tiff.begin(), tiff.end());
-  app1[2] = uint8_t((app1.size() - 2) >> 8);
-  app1[3] = uint8_t(app1.size() - 2);
-  jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());  // right after SOI
-  return jpeg;
+  return tiff.empty() ? jpeg : WithExifSegment(std::move(jpeg), tiff);
 }
 
 std::vector<uint8_t> PngWithExif(const std::vector<uint8_t>& tiff) {

@@ -4,9 +4,11 @@
 # checks what it ships: the files the hosts look for, the dependencies that
 # shlibdeps finds, the validity of the settings page and .desktop files, and
 # lintian's verdict: no error and no warning.
-# Usage: package_check.sh BUILD_DIR. Exit 77 (skipped) without the tools.
+# Usage: package_check.sh BUILD_DIR [PACKAGE...], the packages being more that
+# Depends must name (the picture formats' libraries). Exit 77 (skipped) without the tools.
 set -u
 build=$1
+shift
 for tool in cpack dpkg-deb dpkg-shlibdeps file xmllint desktop-file-validate lintian; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
 done
@@ -33,7 +35,7 @@ grep -q ' \./usr/local/' <<<"$files" && fail "files under usr/local"
 
 depends=$(dpkg-deb -f "$deb" Depends) || fail "dpkg-deb -f"
 echo "Depends: $depends"
-for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6; do
+for want in libqt6widgets6 libjpeg62-turbo zlib1g fonts-ipafont-gothic libc6 "$@"; do
   grep -qE "(^|, )$want( |,|$)" <<<"$depends" || fail "Depends lacks $want"
 done
 

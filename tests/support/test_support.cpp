@@ -167,6 +167,19 @@ std::vector<uint8_t> BuildShellLink(const ShellLinkSpec& spec) {
   return v;
 }
 
+std::vector<uint8_t> OrientationTiff(int orientation) {
+  return {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 0x12, 0x01, 3, 0, 1, 0, 0, 0, uint8_t(orientation), 0, 0, 0, 0, 0, 0, 0};
+}
+
+std::vector<uint8_t> WithExifSegment(std::vector<uint8_t> jpeg, const std::vector<uint8_t>& tiff) {
+  std::vector<uint8_t> app1 = {0xFF, 0xE1, 0, 0, 'E', 'x', 'i', 'f', 0, 0};
+  app1.insert(app1.end(), tiff.begin(), tiff.end());
+  app1[2] = uint8_t((app1.size() - 2) >> 8);
+  app1[3] = uint8_t(app1.size() - 2);
+  jpeg.insert(jpeg.begin() + 2, app1.begin(), app1.end());
+  return jpeg;
+}
+
 std::vector<int32_t> Colors(const TBitmap& bmp) {
   std::vector<int32_t> out;
   for (int y = 0; y < bmp.Height(); ++y)

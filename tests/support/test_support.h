@@ -43,6 +43,11 @@ struct ShellLinkSpec {
 };
 std::vector<uint8_t> BuildShellLink(const ShellLinkSpec& spec);
 
+// A little-endian TIFF block whose only tag is the EXIF orientation.
+std::vector<uint8_t> OrientationTiff(int orientation);
+// The JPEG file with an EXIF APP1 segment holding tiff right after its SOI.
+std::vector<uint8_t> WithExifSegment(std::vector<uint8_t> jpeg, const std::vector<uint8_t>& tiff);
+
 // A bitmap's colours as 0x00BBGGRR values, row by row.
 std::vector<int32_t> Colors(const TBitmap& bmp);
 

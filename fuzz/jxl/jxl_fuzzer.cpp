@@ -1,0 +1,7 @@
+// Untrusted files through the TJXLImage adapter and its library.
+#include "../coded_image_fuzz.h"
+#include "picture/jxl_image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  return FuzzCodedImage<orv::TJXLImage>(data, size);
+}
