@@ -90,6 +90,9 @@ int TPNGReadStream::FillInput() {
     ChunkRemaining = ReadLongBE();
     chunk_type_ = ReadLongBE();
     if (chunk_type_ != kIDAT) return -1;
+    // An empty IDAT where more data is needed is a read error even when the
+    // rows inflated so far end on a row boundary (stored data may).
+    if (ChunkRemaining <= 0) return -1;
   }
   const int n = int(std::min<int64_t>(ChunkRemaining, inflate_.InputBufferSize()));
   inflate_.SetInput(int(TakeBytes(inflate_.InputBuffer(), n)));
