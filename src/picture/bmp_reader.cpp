@@ -160,8 +160,12 @@ void ReadRows(TStream& stream, const DibHeader& h, const Layout& l, int64_t budg
     if (convert) convert->ConvertRow(tmp.data(), width, row, l.format == pf32bit ? 4 : 3);
   }
   // The stream gave less than it had announced.
-  if (complete)
-    for (; i < height; ++i) std::memset(row_of(i), 0, out.Stride());
+  if (complete) {
+    if (h.top_down)
+      out.ZeroRows(i, height);
+    else
+      out.ZeroRows(0, height - i);
+  }
 }
 
 }  // namespace

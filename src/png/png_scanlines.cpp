@@ -268,9 +268,8 @@ void TPNGReadStream::DecodePasses() {
 
 void TPNGReadStream::ClearUnstoredRows() {
   if (zero_fill_ || !bitmap_ || header_only_ || bitmap_->Empty()) return;
-  for (int y = int(rows_stored_); y < bitmap_->Height(); ++y) std::memset(bitmap_->ScanLine(y), 0, bitmap_->Stride());
-  if (mask_ && !mask_->Empty())
-    for (int y = int(rows_stored_); y < mask_->Height(); ++y) std::memset(mask_->ScanLine(y), 0, mask_->Stride());
+  bitmap_->ZeroRows(int(rows_stored_), bitmap_->Height());
+  if (mask_ && !mask_->Empty()) mask_->ZeroRows(int(rows_stored_), mask_->Height());
   zero_fill_ = true;
 }
 
