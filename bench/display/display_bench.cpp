@@ -40,6 +40,7 @@
 #include "app/formats.h"
 #include "display/main_form.h"
 #include "picture/picture.h"
+#include "platform/area_stretch.h"
 #include "platform/gui/application.h"
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/screen.h"
@@ -364,17 +365,29 @@ void StartupToFirstPicture(benchmark::State& state) {
 }
 
 // The scale step alone, 4000 x 3000 into 1440 x 1080 on a screen-size
-// composition: a 24-bit picture (as the JPEG adapter and most bitmap files
-// give) goes through a 32-bit copy first.
-void HalftoneScale(benchmark::State& state, TPixelFormat format) {
-  TBitmap picture(4000, 3000, format);
+// composition, Qt's smooth scaling (a 24-bit picture, as the JPEG adapter
+// and most bitmap files give, goes through a 32-bit copy first) against
+// our own area-averaging stretch, which the preparer uses. Also growing a
+// 1000 x 750 picture to the same size.
+enum class Scaler { kQt, kOurs };
+void HalftoneScale(benchmark::State& state, TPixelFormat format, Scaler scaler, int width) {
+  TBitmap picture(width, width * 3 / 4, format);
   for (int y = 0; y < picture.Height(); ++y)
     for (size_t i = 0; i < picture.Stride(); ++i) picture.ScanLine(y)[i] = uint8_t(i * 7 + size_t(y));
   TBitmap compose(1920, 1080, pf32bit);
-  for (auto _ : state) HalftoneStretch(compose, Bounds(240, 0, 1440, 1080), picture);
+  for (auto _ : state) {
+    if (scaler == Scaler::kQt)
+      HalftoneStretch(compose, Bounds(240, 0, 1440, 1080), picture);
+    else
+      AreaStretch(compose, Bounds(240, 0, 1440, 1080), picture);
+  }
 }
-BENCHMARK_CAPTURE(HalftoneScale, from_24bit, pf24bit)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(HalftoneScale, from_32bit, pf32bit)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, qt_from_24bit, pf24bit, Scaler::kQt, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_from_24bit, pf24bit, Scaler::kOurs, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, qt_from_32bit, pf32bit, Scaler::kQt, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_from_32bit, pf32bit, Scaler::kOurs, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, qt_grow_24bit, pf24bit, Scaler::kQt, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_grow_24bit, pf24bit, Scaler::kOurs, 1000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(PictureChange, jpeg_12mp, true)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CameraJpegChange, baseline_12mp, CameraCase{"baseline_12mp", 4000, 3000, false, 0})

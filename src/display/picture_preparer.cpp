@@ -7,8 +7,8 @@
 #include "picture/coded_image.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"
+#include "platform/area_stretch.h"
 #include "platform/canvas.h"
-#include "platform/gui/gui_canvas.h"
 
 namespace orv {
 
@@ -86,7 +86,7 @@ TPreparedPicture PreparePicture(const TPrepareRequest& r, const std::atomic<bool
     out.frame = *r.background;
     if (fit.scaled) {
       // Halftone quality; every pixel is copied, transparency is not looked at.
-      HalftoneStretch(out.frame, Bounds((Wd - fit.dw) / 2, (Hd - fit.dh) / 2, fit.dw, fit.dh), P);
+      AreaStretch(out.frame, Bounds((Wd - fit.dw) / 2, (Hd - fit.dh) / 2, fit.dw, fit.dh), P);
     } else {
       // As a canvas draws a bitmap: a transparent bitmap leaves its colour out.
       TCanvas(out.frame).Draw((Wd - P.Width()) / 2, (Hd - P.Height()) / 2, P);

@@ -53,8 +53,9 @@ void TGIFSubImage::BuildBitmap() {
   auto bmp = std::make_unique<TBitmap>();
   std::unique_ptr<TBitmap> mask;
   TGIFPaletteRef palette = Palette();
-  if (Empty()) {
-    // Only its size and its palette.
+  if (Empty() || offscreen_) {
+    // Only its size and its palette (an off-screen frame's pixels are
+    // never drawn, and its zero memory is never touched).
     bmp->SetPixelFormat(pf8bit);
     if (palette) ApplyPalette(*bmp, *palette);
     if (PictureSizeAllowed(Width(), Height())) bmp->SetSize(Width(), Height());

@@ -21,6 +21,7 @@ void TGIFSubImage::Clear() {
   color_map_.Clear();
   pixels_.reset();
   data_size_ = 0;
+  offscreen_ = false;
   desc_ = TImageDescriptor{};
   desc_.Width = desc_.Height = 0;
   transparent_ = false;
@@ -28,7 +29,9 @@ void TGIFSubImage::Clear() {
   FreeBitmap();
 }
 
-bool TGIFSubImage::Empty() const { return !pixels_ || data_size_ == 0 || desc_.Width == 0 || desc_.Height == 0; }
+bool TGIFSubImage::Empty() const {
+  return (!pixels_ && !offscreen_) || data_size_ == 0 || desc_.Width == 0 || desc_.Height == 0;
+}
 
 const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
   if (color_map_.Count() > 0) return color_map_;
@@ -77,6 +80,15 @@ void TGIFSubImage::DecodeImageData(TGIFReader& in) {
   data_size_ = size_t(w) * size_t(h);
   if (data_size_ > 0) {
     if (!PictureSizeAllowed(w, h)) throw GIFException("Image exceeds maximum size");
+    // A frame that starts beyond the logical screen never shows: its data
+    // is passed over, so a small file cannot make it cost memory.
+    if (image_ && image_->Width() > 0 && image_->Height() > 0 &&
+        (desc_.Left >= image_->Width() || desc_.Top >= image_->Height())) {
+      offscreen_ = true;
+      uint8_t code_size;
+      if (in.TryU8(code_size)) SkipSubBlocks(in);
+      return;
+    }
     if (image_) image_->ReserveFramePixels(data_size_);
     pixels_.reset(new uint8_t[data_size_ + kLZWOutputSlack]);
   }

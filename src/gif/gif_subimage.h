@@ -92,6 +92,7 @@ class TGIFSubImage : public TGIFItem {
   TGIFLocalColorMap color_map_;
   std::unique_ptr<uint8_t[]> pixels_;
   size_t data_size_ = 0;
+  bool offscreen_ = false;  // wholly outside the logical screen: pixels not stored
   bool transparent_ = false;
   TGIFGraphicControlExtension* gce_ = nullptr;
 

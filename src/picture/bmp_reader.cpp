@@ -160,8 +160,12 @@ void ReadRows(TStream& stream, const DibHeader& h, const Layout& l, int64_t budg
     if (convert) convert->ConvertRow(tmp.data(), width, row, l.format == pf32bit ? 4 : 3);
   }
   // The stream gave less than it had announced.
-  if (complete)
-    for (; i < height; ++i) std::memset(row_of(i), 0, out.Stride());
+  if (complete) {
+    if (h.top_down)
+      out.ZeroRows(i, height);
+    else
+      out.ZeroRows(0, height - i);
+  }
 }
 
 }  // namespace
@@ -175,7 +179,10 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
   }
   uint8_t file_header[14];
   stream.ReadBuffer(file_header, sizeof file_header);
-  if (Fields(file_header, sizeof file_header).LE16() != 0x4D42) Invalid();  // "BM"
+  Fields file_fields(file_header, sizeof file_header);
+  if (file_fields.LE16() != 0x4D42) Invalid();  // "BM"
+  file_fields.Skip(8);  // file size, reserved
+  const int64_t pixel_offset = file_fields.LE32();
 
   DibHeader h = ReadDibHeader(stream);
   if (h.planes != 1) Invalid();
@@ -192,8 +199,21 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
   if (entries == 0) entries = h.bits == 1 ? 2 : h.bits == 4 ? 16 : h.bits == 8 ? 256 : 0;
   if (entries > 256) Invalid();
   TRGBQuad table[256] = {};
+  const size_t entry_size = h.size == 12 ? 3 : 4;
+  // The pixel data's offset is followed when it lies past the headers and
+  // the table and inside the file: writers may leave bytes before the
+  // pixels. A table whose length only follows from the depth (always so in
+  // OS/2 1.x files) may be shorter: it ends at the offset.
+  const int64_t headers_end = stream.Position();
+  const int64_t pixels_at = start + pixel_offset;
+  const bool implied_length = h.size == 12 || h.colors_used == 0;
+  bool follow_offset = pixels_at < stream.Size() &&
+                       pixels_at >= headers_end + int64_t(entries * entry_size);
+  if (!follow_offset && implied_length && pixels_at >= headers_end && pixels_at < stream.Size()) {
+    entries = uint32_t((pixels_at - headers_end) / int64_t(entry_size));
+    follow_offset = true;
+  }
   if (entries > 0) {
-    const size_t entry_size = h.size == 12 ? 3 : 4;
     uint8_t raw[256 * 4];
     stream.ReadBuffer(raw, int64_t(entries * entry_size));
     Fields f(raw, entries * entry_size);
@@ -206,8 +226,9 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
   const Layout layout = ChooseLayout(h);
   if (h.width <= 0 || h.height <= 0 || !PictureSizeAllowed(h.width, h.height)) Invalid();
 
-  // The pixel data is taken to follow directly; the offset in the file
-  // header is not followed.
+  // An offset inside the headers or past the file's end is a writer's
+  // mistake: the pixels are then taken to follow the table.
+  if (follow_offset) stream.SetPosition(pixels_at);
   const int64_t stored =
       h.size_image ? int64_t(h.size_image) : int64_t(DibStride(h.width, h.bits)) * h.height;
   const int64_t budget = std::min(stored, std::max<int64_t>(0, stream.Size() - stream.Position()));

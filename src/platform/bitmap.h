@@ -123,6 +123,12 @@ class TBitmap {
   // decoders that write every row.
   void Allocate(int width, int height, TPixelFormat pf, bool zero = true);
 
+  // Zeroes rows [from, to); in a big bitmap their memory goes back to the
+  // system, so rows a file did not hold cost nothing.
+  void ZeroRows(int from, int to) {
+    if (from < to) pixels_.Zero(size_t(from) * stride_, size_t(to - from) * stride_);
+  }
+
   size_t Stride() const { return stride_; }
   uint8_t* ScanLine(int y) { return pixels_.data() + size_t(y) * stride_; }
   const uint8_t* ScanLine(int y) const { return pixels_.data() + size_t(y) * stride_; }

@@ -20,9 +20,13 @@ std::string ExecutablePath();
 // The current folder, empty when it cannot be read.
 std::string CurrentFolder();
 
-// Pixel blocks from the pool sit on huge-page boundaries; nullptr when out of memory.
+// Pixel blocks from the pool sit on huge-page boundaries; nullptr when out of
+// memory. A new block reads as zero and costs no memory until written, so
+// rows a picture file does not hold cost nothing.
 uint8_t* AllocateBigBlock(size_t capacity);
-void FreeBigBlock(uint8_t* block);
+void FreeBigBlock(uint8_t* block, size_t capacity);
+// Zeroes part of a big block, handing whole pages back to the system.
+void ZeroBigBlockRange(uint8_t* block, size_t offset, size_t size);
 
 // Text in code page 932 (what Japanese Windows writes in shortcuts) as UTF-8;
 // false when it is not valid there.

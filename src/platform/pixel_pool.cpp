@@ -1,5 +1,6 @@
 #include "platform/pixel_pool.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -79,13 +80,13 @@ void Give(uint8_t* data, size_t capacity) {
       p.bytes += capacity;
       data = nullptr;
       while (p.blocks.size() > kMaxRetainedBlocks) {  // drop the oldest
-        native::FreeBigBlock(p.blocks.front().data);
+        native::FreeBigBlock(p.blocks.front().data, p.blocks.front().capacity);
         p.bytes -= p.blocks.front().capacity;
         p.blocks.erase(p.blocks.begin());
       }
     }
   }
-  if (data) native::FreeBigBlock(data);
+  if (data) native::FreeBigBlock(data, capacity);
 }
 
 }  // namespace
@@ -98,11 +99,12 @@ PixelBlock::PixelBlock(size_t size, bool zero) {
     data = Take(size, &capacity);
   }
   if (data) {
+    // A reused block's pages are already there: writing zeros is cheaper
+    // than faulting them in again.
     if (zero) std::memset(data, 0, size);
   } else if (size >= kPooledBlockMin) {
-    data = AllocateBig(size, &capacity);
+    data = AllocateBig(size, &capacity);  // fresh, so already zero
     if (!data) throw EOutOfMemory(ORV_TRANSLATE_NOOP("Exception", "メモリが不足しています"));
-    if (zero) std::memset(data, 0, size);
   } else {
     capacity = size;
     data = static_cast<uint8_t*>(zero ? std::calloc(1, size) : std::malloc(size));
@@ -142,6 +144,15 @@ PixelBlock& PixelBlock::operator=(PixelBlock&& other) noexcept {
   return *this;
 }
 
+void PixelBlock::Zero(size_t offset, size_t size) {
+  if (offset >= size_ || size == 0) return;
+  size = std::min(size, size_ - offset);
+  if (capacity_ >= kPooledBlockMin)
+    native::ZeroBigBlockRange(data_, offset, size);
+  else
+    std::memset(data_ + offset, 0, size);
+}
+
 void PixelBlock::reset() {
   if (!data_) return;
   if (capacity_ >= kPooledBlockMin)
@@ -161,7 +172,7 @@ PixelPoolStats GetPixelPoolStats() {
 void TrimPixelPool() {
   Pool& p = ThePool();
   std::lock_guard<std::mutex> lock(p.mu);
-  for (auto& b : p.blocks) native::FreeBigBlock(b.data);
+  for (auto& b : p.blocks) native::FreeBigBlock(b.data, b.capacity);
   p.blocks.clear();
   p.bytes = 0;
 }

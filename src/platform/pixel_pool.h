@@ -23,6 +23,9 @@ class PixelBlock {
   uint8_t* data() const { return data_; }
   size_t size() const { return size_; }
   void reset();
+  // Zeroes bytes [offset, offset + size). In a big block the whole pages
+  // inside go back to the system, so rows cleared this way cost no memory.
+  void Zero(size_t offset, size_t size);
 
  private:
   uint8_t* data_ = nullptr;

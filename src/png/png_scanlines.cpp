@@ -90,6 +90,9 @@ int TPNGReadStream::FillInput() {
     ChunkRemaining = ReadLongBE();
     chunk_type_ = ReadLongBE();
     if (chunk_type_ != kIDAT) return -1;
+    // An empty IDAT where more data is needed is a read error even when the
+    // rows inflated so far end on a row boundary (stored data may).
+    if (ChunkRemaining <= 0) return -1;
   }
   const int n = int(std::min<int64_t>(ChunkRemaining, inflate_.InputBufferSize()));
   inflate_.SetInput(int(TakeBytes(inflate_.InputBuffer(), n)));
@@ -265,9 +268,8 @@ void TPNGReadStream::DecodePasses() {
 
 void TPNGReadStream::ClearUnstoredRows() {
   if (zero_fill_ || !bitmap_ || header_only_ || bitmap_->Empty()) return;
-  for (int y = int(rows_stored_); y < bitmap_->Height(); ++y) std::memset(bitmap_->ScanLine(y), 0, bitmap_->Stride());
-  if (mask_ && !mask_->Empty())
-    for (int y = int(rows_stored_); y < mask_->Height(); ++y) std::memset(mask_->ScanLine(y), 0, mask_->Stride());
+  bitmap_->ZeroRows(int(rows_stored_), bitmap_->Height());
+  if (mask_ && !mask_->Empty()) mask_->ZeroRows(int(rows_stored_), mask_->Height());
   zero_fill_ = true;
 }
 

@@ -156,7 +156,31 @@ std::vector<DecodeCase> DecodeCases() {
   {
     BmpFields s = Fields(40, 2, 1, 24, PackRows({{D, E}}, 24, true));
     s.gap = {0x11, 0x22, 0x33};  // the pixel-data offset points past these
-    v.push_back({"a gap before the pixel data is read as pixels", s, pf24bit, {0x332211, D}});
+    v.push_back({"a gap before the pixel data is skipped", s, pf24bit, {D, E}});
+    s.offset = 14 + 40 + 1;  // inside the gap
+    v.push_back({"an offset inside a gap is followed", s, pf24bit, {0x563322, 0xBA1234}});
+    s.offset = 14 + 40 - 1;  // inside the header: the pixels follow the table
+    v.push_back({"an offset inside the header is not followed", s, pf24bit, {0x332211, D}});
+    s.offset = 14 + 40 + 3 + 8;  // the file's end
+    v.push_back({"an offset at the file's end is not followed", s, pf24bit, {0x332211, D}});
+    s.offset = 0xFFFFFFFF;
+    v.push_back({"an offset far past the file's end is not followed", s, pf24bit, {0x332211, D}});
+  }
+  {
+    // Five three-byte entries where the depth allows 256, then a gap.
+    BmpFields s = Fields(12, 3, 1, 8, PackRows({{4, 0, 7}}, 8, true), Table(5));
+    v.push_back({"core header, a short table ending at the offset", s, pf8bit, {0xFFFF00, 0x404040, 0}});
+    s.gap = {9, 9, 9, 9};
+    v.push_back({"core header, a short table and a gap", s, pf8bit, {0xFFFF00, 0x404040, 0}});
+    s.header_size = 40;  // colours used 0: the same rule
+    v.push_back({"a short table whose length only the depth gave", s, pf8bit, {0xFFFF00, 0x404040, 0}});
+  }
+  {
+    // A table of a stated length reaches past the offset: the offset is
+    // the mistake, the table is read whole.
+    BmpFields s = Fields(40, 2, 1, 8, PackRows({{1, 3}}, 8, true), Table(4));
+    s.offset = 14 + 40 + 8;
+    v.push_back({"an offset inside a table of stated length is not followed", s, pf8bit, {A, C}});
   }
   {
     BmpFields s = Fields(40, 3, 2, 24, rgb24);

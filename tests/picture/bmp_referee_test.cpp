@@ -226,5 +226,58 @@ TEST(BmpReferee, TopDownAndRunLengthFilesDecodeAsImageMagickDecodesThem) {
   }
 }
 
+// Pixel data that does not follow the colour table: a gap written before
+// it, and short tables in files whose depth alone gives the table's length.
+// ImageMagick reads a whole table even where it runs into the pixels (and
+// refuses files too short for it), so the pictures are large enough for
+// that and use only the entries present.
+TEST(BmpReferee, PixelDataAtItsOffsetDecodesAsImageMagickDecodesIt) {
+  test::TempDir dir;
+  const int w = 41, h = 29;
+  struct Case {
+    const char* name;
+    uint32_t header, bits, compression, entries;
+    bool stated;  // the header gives the table's length
+    size_t gap;
+  };
+  const Case cases[] = {
+      {"24 bits, a gap", 40, 24, 0, 0, false, 6},
+      {"8 bits, 200 entries and a gap", 40, 8, 0, 200, true, 10},
+      {"RLE8, a gap", 40, 8, 1, 200, true, 8},
+      {"OS/2 1.x, 8 bits, 12 entries", 12, 8, 0, 12, false, 0},
+      {"OS/2 1.x, 4 bits, 5 entries and a gap", 12, 4, 0, 5, false, 4},
+      {"8 bits, colours used 0, 30 entries", 40, 8, 0, 30, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    test::BmpFields s;
+    s.header_size = c.header;
+    s.width = w;
+    s.height = h;
+    s.bits = uint16_t(c.bits);
+    s.compression = c.compression;
+    for (uint32_t i = 0; i < c.entries; ++i) s.table.push_back((i * 0x0B1D29 + 0x203040) & 0xFFFFFF);
+    s.colors_used = c.stated ? c.entries : 0;
+    for (size_t i = 0; i < c.gap; ++i) s.gap.push_back(uint8_t(0xA5 + i));
+    std::vector<std::vector<uint32_t>> rows(h, std::vector<uint32_t>(w));
+    std::vector<uint8_t> idx;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t k = uint32_t(x * 3 + y * 5) % std::max(c.entries, 1u);
+        rows[size_t(y)][size_t(x)] = c.bits == 24 ? uint32_t(x * 13 << 16 | y * 37 << 8 | (x ^ y) * 9) : k;
+        idx.push_back(uint8_t(k));
+      }
+    if (c.compression == 1) {
+      s.pixels = EncodeRle(idx, w, h, false);
+      s.size_image = uint32_t(s.pixels.size());
+    } else {
+      s.pixels = test::PackRows(rows, int(c.bits), true);
+    }
+    const std::vector<uint8_t> bytes = test::BuildBmp(s);
+    test::WriteFile(dir / "offset.bmp", bytes);
+    EXPECT_EQ(OurDecode(bytes), ImageMagickDecode(dir, dir / "offset.bmp", w, h));
+  }
+}
+
 }  // namespace
 }  // namespace orv

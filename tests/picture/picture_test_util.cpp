@@ -72,7 +72,7 @@ std::vector<uint8_t> BuildBmp(const BmpFields& s) {
   const uint32_t offset = uint32_t(14 + s.header_size + masks_after + s.table.size() * entry + s.gap.size());
   Put32(v, uint32_t(offset + s.pixels.size()));
   Put32(v, 0);
-  Put32(v, offset);
+  Put32(v, s.offset >= 0 ? uint32_t(s.offset) : offset);
   Put32(v, s.header_size);
   if (core) {
     Put16(v, uint32_t(s.width));

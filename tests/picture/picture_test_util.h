@@ -36,6 +36,7 @@ struct BmpFields {
   std::vector<uint32_t> masks;  // after a 40-byte header, inside longer ones
   std::vector<uint32_t> table;
   std::vector<uint8_t> gap;     // bytes between the table and the pixel data
+  int64_t offset = -1;          // the file header's pixel-data offset; -1: where they start
   std::vector<uint8_t> pixels;  // as stored
 };
 std::vector<uint8_t> BuildBmp(const BmpFields& opts);

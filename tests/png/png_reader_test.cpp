@@ -362,6 +362,22 @@ TEST(PngReader, EndsMetByLaterRows) {
                            {"IDAT", Bytes(z.begin() + half, z.end())}, {"IEND", {}}}))
                 .error,
             kReadError);
+  // The same for stored (level 0) and compressed data, with the empty IDAT
+  // right after whole rows: one rule wherever it is met.
+  const Image plain = RandomImage(16, 16, 8, 2, 0, 23);
+  const Bytes raw = RawImageData(plain, 0);
+  const long row = 16 * 3 + 1;
+  for (int level : {0, 9}) {
+    const Bytes data = Deflate(raw, level);
+    // Stored: the zlib header and one block header come before the rows.
+    for (long split : {2 + 5 + 4 * row, 2 + 5 + 15 * row, 2 + 5 + 8 * row + 7, long(data.size()) / 2}) {
+      SCOPED_TRACE("level " + std::to_string(level) + ", split at " + std::to_string(split));
+      EXPECT_EQ(Read(Assemble({Hdr(16, 16, 8, 2), {"IDAT", Bytes(data.begin(), data.begin() + split)}, {"IDAT", {}},
+                               {"IDAT", Bytes(data.begin() + split, data.end())}, {"IEND", {}}}))
+                    .error,
+                kReadError);
+    }
+  }
   // A damaged Adler-32 reached with the last row counts, whole in the last
   // chunk; a trailer still in the next chunk is never reached.
   Bytes bad = z;
