@@ -6,8 +6,6 @@
 #include <QCursor>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QLabel>
-#include <QProgressBar>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -35,14 +33,10 @@ TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
 
 TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
     : QWidget(nullptr), TSlideshow(static_cast<ISlideshowFace&>(*this)), monitor_(monitor), extra_(true) {
-  // The first form's own clock and generator go with it; borrowed ones stay.
-  if (!first.own_clock_) services_.clock = first.services_.clock;
-  if (!first.own_random_) services_.random = first.services_.random;
   services_.cursorPos = first.services_.cursorPos;
   Setup();
-  ApplySettings(first.Settings());
+  FollowFirst(first);
   TakeBackground();
-  SetPictures(first.pictures);
 }
 
 void TfrmMain::Setup() {
@@ -69,14 +63,6 @@ void TfrmMain::Setup() {
   tmrMain->setInterval(kTimerIntervalMs);
   connect(tmrMain, &QTimer::timeout, this, [this] { tmrMainTimer(); });
 
-  if (!services_.clock) {
-    own_clock_ = std::make_unique<SystemClock>();
-    services_.clock = own_clock_.get();
-  }
-  if (!services_.random) {
-    own_random_ = std::make_unique<TTimeSeededRandom>();
-    services_.random = own_random_.get();
-  }
   if (!services_.cursorPos) services_.cursorPos = [] { return QCursor::pos(); };
   preparer_ = std::make_unique<TPicturePreparer>(!services_.prepareOnTick);
   SetServices(services_.clock, services_.random, preparer_.get());
@@ -91,22 +77,7 @@ void TfrmMain::FormCreate() {
   // The snapshot is taken before any window of ours shows, the splash included.
   TakeBackground();
 
-  if (!services_.splash) {
-    struct Silent : ISearchProgress {
-      void SetCaption(const std::string&) override {}
-      void SetProgress(int) override {}
-      void Repaint() override {}
-    } silent;
-    SetPictures(SearchPictures(illustFolder, silent, subFolders));
-    return;
-  }
-  auto* frmSplash = new TfrmSplash;
-  frmSplash->lblCaption->setText(QString());
-  frmSplash->ProgressBar->setValue(0);
-  frmSplash->ShowExposed();
-  SetPictures(SearchPictures(illustFolder, *frmSplash, subFolders));
-  frmSplash->close();
-  frmSplash->deleteLater();
+  SetPictures(SearchPicturesWithSplash(illustFolder, subFolders, services_.splash));
 }
 
 // The background of the form's monitor, in its device pixels.
@@ -193,7 +164,7 @@ void TfrmMain::FormDestroy() {
   destroyed_ = true;
   tmrMain->stop();
   preparer_.reset();  // stops a decode in progress and joins the worker
-  SetServices(services_.clock, services_.random, nullptr);
+  SetPictureSource(nullptr);
   Stop();
   if (!isPreview && !isHosted && !extra_) {
     ReleaseInput(this, imgMain);
@@ -202,23 +173,11 @@ void TfrmMain::FormDestroy() {
 }
 
 TBitmap& TfrmMain::Shown() { return imgMain->Picture(); }
-
 std::unique_ptr<ITextCanvas> TfrmMain::TextCanvas(TBitmap& bitmap) { return std::make_unique<TGuiCanvas>(bitmap); }
-
-void TfrmMain::Repaint(bool immediate) {
-  if (immediate) imgMain->repaint();
-  else imgMain->update();
-}
-
+void TfrmMain::Repaint(bool immediate) { immediate ? imgMain->repaint() : imgMain->update(); }
 void TfrmMain::SetTimerInterval(int ms) { tmrMain->setInterval(ms); }
-
-double TfrmMain::RefreshRate() {
-  const QScreen* shown = screen();
-  return shown ? shown->refreshRate() : 0;
-}
-
+double TfrmMain::RefreshRate() { return screen() ? screen()->refreshRate() : 0; }
 void TfrmMain::End() { close(); }
-
 std::string TfrmMain::Translate(const char* source) { return Tr("orv::TfrmMain", source); }
 
 }  // namespace orv

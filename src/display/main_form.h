@@ -84,8 +84,6 @@ class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
   void TakeBackground();
 
   TDisplayServices services_;
-  std::unique_ptr<IClock> own_clock_;
-  std::unique_ptr<IRandom> own_random_;
   int monitor_ = 0;
   bool extra_ = false;  // a form for a monitor other than the first form's
   // Destroyed first: it joins its worker.

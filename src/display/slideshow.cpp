@@ -49,6 +49,21 @@ std::string WithArg(std::string text, const std::string& arg) {
 
 }  // namespace
 
+void TSlideshow::SetServices(IClock* clock, IRandom* random, IPictureSource* source) {
+  if (!clock && !ownClock_) ownClock_ = std::make_unique<SystemClock>();
+  if (!random && !ownRandom_) ownRandom_ = std::make_unique<TTimeSeededRandom>();
+  clock_ = clock ? clock : ownClock_.get();
+  random_ = random ? random : ownRandom_.get();
+  source_ = source;
+}
+
+void TSlideshow::FollowFirst(const TSlideshow& first) {
+  if (!first.ownClock_) clock_ = first.clock_;
+  if (!first.ownRandom_) random_ = first.random_;
+  ApplySettings(first.settings_);
+  SetPictures(first.pictures);
+}
+
 void TSlideshow::ApplySettings(const TSettings& s) {
   settings_ = s;
   illustFolder = s.folder;

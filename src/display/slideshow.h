@@ -123,11 +123,13 @@ class TSlideshow {
   }
   // The list, shuffled, from the first entry.
   void SetPictures(std::vector<std::string> list);
-  void SetServices(IClock* clock, IRandom* random, IPictureSource* source) {
-    clock_ = clock;
-    random_ = random;
-    source_ = source;
-  }
+  // The clock and the generator: the system's clock and one seeded from the
+  // time of day where null.
+  void SetServices(IClock* clock, IRandom* random, IPictureSource* source);
+  // Another monitor's show: first's settings and pictures (in an order of its
+  // own), and the clock and generator first borrowed (its own stay with it).
+  void FollowFirst(const TSlideshow& first);
+  void SetPictureSource(IPictureSource* source) { source_ = source; }
   TPrepareRequest RequestFor(const std::string& name) const;
 
   // The show starts (the face's timer runs from here): the cursor where it
@@ -168,6 +170,8 @@ class TSlideshow {
   ISlideshowFace& face_;
   IClock* clock_ = nullptr;
   IRandom* random_ = nullptr;
+  std::unique_ptr<IClock> ownClock_;
+  std::unique_ptr<IRandom> ownRandom_;
   IPictureSource* source_ = nullptr;
   TSettings settings_;
   // Canvases keep their font between ticks, as a bitmap's canvas does.
