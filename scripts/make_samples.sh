@@ -16,7 +16,7 @@ mkdir -p "$out"
 "$convert" -size 160x120 gradient:'#ff6040'-'#2040c0' -type TrueColor "BMP3:$out/warm-cool.bmp"
 "$convert" -size 256x192 radial-gradient:'#ffe080'-'#402060' -colors 64 -type Palette "BMP3:$out/rings.bmp"
 
-# PNG and GIF, for when those codecs land.
+# PNG and GIF: a palette PNG with a swirl and an 8-colour GIF.
 "$convert" -size 400x300 gradient:white-teal -swirl 240 -colors 32 "$out/lagoon.png"
 "$convert" -size 80x60 pattern:checkerboard -scale 400% -auto-level +level-colors '#c03050','#f0e0a0' -colors 8 "$out/checks.gif"
 

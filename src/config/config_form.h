@@ -1,5 +1,5 @@
 // TfrmConfig: the configuration dialog. It shows the program's name and
-// version, edits the nine settings and writes them all on OK.
+// version, edits the settings and writes them all on OK.
 #pragma once
 
 #include <QColor>

@@ -1,24 +1,16 @@
-// TfrmMain: the display form of the full-screen and preview modes. Creating
-// it reads the settings, takes the background and builds the picture list;
-// showing it starts the 100 ms timer whose ticks run the slideshow; input
-// ends it in full-screen mode.
+// TfrmMain: the window of the full-screen and preview modes, the Qt face of
+// the slideshow. Creating it reads the settings, takes the background and
+// builds the picture list; showing it starts the timer whose ticks run the
+// slideshow; its input goes to the slideshow, which decides what ends it.
 #pragma once
 
 #include <QPoint>
 #include <QWidget>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "config/settings.h"
-#include "display/cross_fade.h"
 #include "display/picture_preparer.h"
-#include "picture/picture.h"
-#include "platform/bitmap.h"
-#include "platform/clock.h"
-#include "platform/gui/gui_canvas.h"
+#include "display/slideshow.h"
 
 class QTimer;
 
@@ -41,18 +33,7 @@ struct TDisplayServices {
   bool splash = true;
 };
 
-// Phases of the last picture change, in nanoseconds (for the benchmark).
-struct TChangeTimings {
-  int64_t load = 0;
-  int64_t convert = 0;
-  int64_t scale = 0;  // the fitted draw onto the composition
-  int64_t caption = 0;
-  bool changed = false;  // a picture was drawn at that tick
-  int64_t preparedCpu = 0;  // processor time of the preparation, on its thread
-  int scaleShift = 0;       // a JPEG decoded at 1 / 2^scaleShift
-};
-
-class TfrmMain : public QWidget {
+class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
   Q_OBJECT
  public:
   // Creating the form runs FormCreate.
@@ -63,12 +44,6 @@ class TfrmMain : public QWidget {
   TfrmMain(const TfrmMain& first, int monitor);
   ~TfrmMain() override;
 
-  // False in full-screen mode, true in preview mode; set right after creation.
-  bool isPreview = false;
-  // True when a screen-saver host gave us its window: the full-screen rules
-  // at that window's size, with input, grabs, cursor and stacking left to it.
-  bool isHosted = false;
-
   // Shows the form covering its monitor (full-screen mode).
   void ShowFullScreen();
   // The monitor the form covers in full-screen mode (0: the primary).
@@ -76,59 +51,17 @@ class TfrmMain : public QWidget {
   // Shows the form inside a host window that it has been embedded in.
   void ShowInHost();
 
-  // Settings, read once at creation.
-  std::string illustFolder;
-  int32_t changeSec = 10;
-  bool extend = true;
-  bool putFilename = false;
-  bool putFullPath = false;
-  bool putExtention = true;
-  bool bgColorEnable = false;
-  TColor bgColor = 0;
-  int32_t drawMode = 0;
-  bool autoRotate = true;
-  bool subFolders = false;
-  int32_t fadeTime = 0;  // tenths of a second, 0..30; 0: a hard cut
-
-  // The timer's rhythm between fades; during one it ticks at the display's
-  // refresh rate (FadeFrameInterval).
-  static constexpr int kTimerIntervalMs = 100;
-  int FadeFrameInterval() const;
-  bool Fading() const { return fade_.Active(); }
-  unsigned FadeWeight() const { return fade_.LastWeight(); }
-
-  // Screen-size bitmaps: the background, the composition of the current
-  // picture and caption on it, and the reference area / buffered frame.
-  TBitmap bmpBackground;
-  TBitmap bmpCompose;
-  TBitmap bmpDisplay;
-
-  std::vector<std::string> pictures;
-  int32_t nextIndex = 0;
-  int32_t secondCounter = 0;  // 0: the picture changes at the next tick
-  uint32_t secondStart = 0;
-  std::string lastFileName;
-  bool inTimer = false;
-  QPoint startCursorPos;
-
   TImage* imgMain;
-  TPicture img2loadIllust;  // unused: the preparer loads into a container of its own
   QTimer* tmrMain;
 
-  TChangeTimings lastChange;
   // Where the next picture is made ready.
   TPicturePreparer& Preparer() { return *preparer_; }
-  TPrepareRequest RequestFor(const std::string& name) const;
 
   // The handlers.
   void FormCreate();
   void FormShow();
   void FormResize();
-  void FormKeyDown();
   void FormDestroy();
-  void imgMainMouseDown(int x, int y);
-  void imgMainMouseUp(int x, int y);
-  void imgMainMouseMove(int x, int y);
   void tmrMainTimer();
 
  protected:
@@ -137,43 +70,24 @@ class TfrmMain : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void ChangePicture();
-  void RequestNextPicture();
-  void DrawCaption(const std::string& name);
-  void Present();
-  void StartFade();
-  void NextFadeFrame();
-  void ShowControl();
-  void KeepRhythm();
-  void DrawErrorText(TGuiCanvas& canvas);
+  // The face.
+  TBitmap& Shown() override;
+  std::unique_ptr<ITextCanvas> TextCanvas(TBitmap& bitmap) override;
+  void Repaint(bool immediate) override;
+  void SetTimerInterval(int ms) override;
+  double RefreshRate() override;
+  void End() override;
+  std::string Translate(const char* source) override;
+
   void KeepInCharge();
   void Setup();
   void TakeBackground();
-  void ApplySettings(const TSettings& s);
-  bool EndsOnInput() const { return !isPreview && !isHosted; }
 
   TDisplayServices services_;
-  TSettings settings_;  // as read (and adjusted by a host); copied by other monitors' forms
-  std::unique_ptr<IClock> own_clock_;
-  std::unique_ptr<IRandom> own_random_;
-  // Canvases keep their font between ticks, as a bitmap's canvas does.
-  TGuiCanvas composeCanvas_;
-  TGuiCanvas displayCanvas_;
-  std::unique_ptr<TGuiCanvas> imgMainCanvas_;
-  // The composition's version, and the one last handed to the control: a tick
-  // with nothing new leaves the control's frame as it is.
-  int64_t composeVersion_ = 0;
-  int64_t presentedVersion_ = -1;
   int monitor_ = 0;
   bool extra_ = false;  // a form for a monitor other than the first form's
-  // The background as the preparer copies it, and the preparer (destroyed
-  // first: it joins its worker).
-  std::shared_ptr<const TBitmap> sharedBackground_;
-  bool waitingForPicture_ = false;  // the change is due, its picture not ready
+  // Destroyed first: it joins its worker.
   std::unique_ptr<TPicturePreparer> preparer_;
-  // The frame the control showed when a new one arrived, and the fade from it.
-  TBitmap fadeFrom_;
-  TCrossFade fade_;
   bool inputGrabbed_ = false;
   bool destroyed_ = false;
 };

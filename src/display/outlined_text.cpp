@@ -4,33 +4,32 @@
 
 namespace orv {
 
-int ScaledPixels(const TGuiCanvas& canvas, int pixels) {
-  return canvas.TextScale == 1.0 ? pixels : int(std::lround(pixels * canvas.TextScale));
+int ScaledPixels(const ITextCanvas& canvas, int pixels) {
+  return canvas.Scale() == 1.0 ? pixels : int(std::lround(pixels * canvas.Scale()));
 }
 
 namespace {
-void SetTextStyle(TGuiCanvas& canvas, int size) {
-  canvas.Font.Size = size;
-  canvas.Font.Bold = true;
-  canvas.BrushStyle = bsClear;
+void SetTextStyle(ITextCanvas& canvas, int size) {
+  canvas.SetTextFont(size, true);
+  canvas.SetClearBrush(true);
 }
 }  // namespace
 
-void DrawOutlinedText(TGuiCanvas& canvas, const std::string& text, int x, int y, int size, TColor colour) {
+void DrawOutlinedText(ITextCanvas& canvas, const std::string& text, int x, int y, int size, TColor colour) {
   SetTextStyle(canvas, size);
-  canvas.Font.Color = clBlack;
+  canvas.SetTextColor(clBlack);
   // The outline grows with the text, so that it reads as at 96 dpi.
   const int dx = ScaledPixels(canvas, 2), dy = ScaledPixels(canvas, 1);
   canvas.TextOut(x, y - dy, text);
   canvas.TextOut(x - dx, y, text);
   canvas.TextOut(x + dx, y, text);
   canvas.TextOut(x, y + dy, text);
-  canvas.Font.Color = colour;
+  canvas.SetTextColor(colour);
   canvas.TextOut(x, y, text);
-  canvas.BrushStyle = bsSolid;
+  canvas.SetClearBrush(false);
 }
 
-void DrawCenteredText(TGuiCanvas& canvas, const std::string& text, int y, int size, TColor colour,
+void DrawCenteredText(ITextCanvas& canvas, const std::string& text, int y, int size, TColor colour,
                       int area_width) {
   SetTextStyle(canvas, size);
   const int w = canvas.TextWidth(text);

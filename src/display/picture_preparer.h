@@ -43,23 +43,32 @@ struct TPreparedPicture {
 // turns true stops a JPEG decode at its next row (the result then fails).
 TPreparedPicture PreparePicture(const TPrepareRequest& request, const std::atomic<bool>* cancel = nullptr);
 
+// Where the slideshow's pictures are prepared ahead of their time.
+class IPictureSource {
+ public:
+  virtual ~IPictureSource() = default;
+  virtual void Request(const TPrepareRequest& request) = 0;
+  // The picture when it is ready, else nothing.
+  virtual std::optional<TPreparedPicture> Take(const TPrepareRequest& request) = 0;
+};
+
 // Runs PreparePicture on a worker thread, one picture ahead; or, inline,
 // inside Take (the tests of the tick's logic use that).
-class TPicturePreparer {
+class TPicturePreparer : public IPictureSource {
  public:
   explicit TPicturePreparer(bool threaded);
   // Stops a JPEG decode in progress and joins the worker.
-  ~TPicturePreparer();
+  ~TPicturePreparer() override;
   TPicturePreparer(const TPicturePreparer&) = delete;
   TPicturePreparer& operator=(const TPicturePreparer&) = delete;
 
   // Asks for a picture. It replaces an earlier request that is not finished
   // (a decode in progress for it is stopped) and a finished picture nobody
   // took. Inline, nothing happens before Take.
-  void Request(const TPrepareRequest& request);
+  void Request(const TPrepareRequest& request) override;
   // The picture when it is ready, else nothing (then it is asked for, if it
   // was not). Inline it is prepared here and now.
-  std::optional<TPreparedPicture> Take(const TPrepareRequest& request);
+  std::optional<TPreparedPicture> Take(const TPrepareRequest& request) override;
 
   // For tests and the benchmark: waits until the request is ready or the
   // limit passes; whether the worker is in the middle of a picture; how many

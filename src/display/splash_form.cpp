@@ -70,4 +70,23 @@ void TfrmSplash::StillSearching(size_t count) {
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+std::vector<std::string> SearchPicturesWithSplash(const std::string& folder, bool subFolders, bool splash) {
+  if (!splash) {
+    struct Silent : ISearchProgress {
+      void SetCaption(const std::string&) override {}
+      void SetProgress(int) override {}
+      void Repaint() override {}
+    } silent;
+    return SearchPictures(folder, silent, subFolders);
+  }
+  auto* frmSplash = new TfrmSplash;
+  frmSplash->lblCaption->setText(QString());
+  frmSplash->ProgressBar->setValue(0);
+  frmSplash->ShowExposed();
+  std::vector<std::string> found = SearchPictures(folder, *frmSplash, subFolders);
+  frmSplash->close();
+  frmSplash->deleteLater();
+  return found;
+}
+
 }  // namespace orv

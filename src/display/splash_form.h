@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QWidget>
+#include <string>
+#include <vector>
 
 #include "display/picture_list.h"
 
@@ -36,5 +38,9 @@ class TfrmSplash : public QWidget, public ISearchProgress {
  private:
   QElapsedTimer sinceAnswer_;
 };
+
+// The picture list of a folder, searched with the splash form showing, or
+// silently (hosted mode: a window of our own would show above the host's).
+std::vector<std::string> SearchPicturesWithSplash(const std::string& folder, bool subFolders, bool splash);
 
 }  // namespace orv

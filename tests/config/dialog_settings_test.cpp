@@ -1,5 +1,5 @@
 // The dialog reads the settings into its controls with their limits, keeps
-// its enabling rules, writes all nine keys on OK only, and slides the icon
+// its enabling rules, writes all its keys on OK only, and slides the icon
 // out however it closes.
 #include <QCheckBox>
 #include <QColorDialog>
@@ -71,7 +71,7 @@ TEST_F(DialogSettingsTest, ControlsLimitStoredValuesAndOkWritesThemBack) {
   }
 }
 
-TEST_F(DialogSettingsTest, OkWritesAllNineKeysInOrderAndKeepsOtherContent) {
+TEST_F(DialogSettingsTest, OkWritesAllKeysInOrderAndKeepsOtherContent) {
   WriteIni("; kept\n[Other]\nA=1\n[BGIllust]\nFolder=/old\n");
   Open();
   Folder()->setText(QString::fromStdString(dir_.path()));

@@ -1,5 +1,5 @@
-// The settings store: reading with defaults, and the one-step write of all
-// nine keys.
+// The settings store: reading with defaults, and the one-step write of every
+// key.
 #include "config/settings.h"
 
 #include <gtest/gtest.h>
@@ -96,7 +96,7 @@ TEST_F(SettingsFile, MalformedContentNeverFails) {
   }
 }
 
-TEST_F(SettingsFile, WritesAllNineKeysInOrderToAFreshFile) {
+TEST_F(SettingsFile, WritesAllKeysInOrderToAFreshFile) {
   TSettings s;
   s.folder = "/写真";
   s.changeSec = 60;

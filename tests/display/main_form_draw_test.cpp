@@ -3,6 +3,7 @@
 #include "display/image_control.h"
 #include "display/outlined_text.h"
 #include "display_fixture.h"
+#include "platform/gui/gui_canvas.h"
 #include "platform/pixel_pool.h"
 
 namespace orv::test {

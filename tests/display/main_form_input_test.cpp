@@ -67,7 +67,7 @@ TEST_P(InputTest, EndsOnlyTheFullScreenSlideshow) {
     auto form = Create();
     if (preview) StartPreview(*form, 320, 240);
     else StartFullScreen(*form);
-    ASSERT_EQ(form->startCursorPos, cursor);
+    ASSERT_EQ(form->startCursorPos, (TPoint{cursor.x(), cursor.y()}));
     CloseCounter counter;
     form->installEventFilter(&counter);
     Send(*form, c.input, cursor);

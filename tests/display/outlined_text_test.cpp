@@ -1,6 +1,7 @@
 // The outlined text: black copies one pixel above and below and two to each
 // side, the colour on top, no background box, the canvas's face kept.
 #include "display/outlined_text.h"
+#include "platform/gui/gui_canvas.h"
 
 #include "display_fixture.h"
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/canvas.h"
+#include "platform/text_canvas.h"
 
 namespace orv {
 
@@ -19,7 +20,7 @@ struct TFont {
   TColor Color = clBlack;
 };
 
-class TGuiCanvas : public TCanvas {
+class TGuiCanvas : public TCanvas, public ITextCanvas {
  public:
   explicit TGuiCanvas(TBitmap& bitmap) : TCanvas(bitmap) {}
 
@@ -28,8 +29,16 @@ class TGuiCanvas : public TCanvas {
   double TextScale = 1.0;
 
   // Text with its top-left corner at (x, y); a clear brush draws no background box.
-  void TextOut(int x, int y, const std::string& text);
-  int TextWidth(const std::string& text) const;
+  void TextOut(int x, int y, const std::string& text) override;
+  int TextWidth(const std::string& text) const override;
+  void SetTextFont(int size, bool bold) override {
+    Font.Size = size;
+    Font.Bold = bold;
+  }
+  void SetTextColor(TColor colour) override { Font.Color = colour; }
+  void SetClearBrush(bool clear) override { BrushStyle = clear ? bsClear : bsSolid; }
+  double Scale() const override { return TextScale; }
+  void SetScale(double scale) override { TextScale = scale; }
   int TextHeight(const std::string& text) const;
 
   // Area-averaging downscale / smooth upscale of all of src into r. Every
