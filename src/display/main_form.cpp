@@ -132,7 +132,7 @@ void TfrmMain::ApplySettings(const TSettings& s) {
   drawMode = s.drawMode;
   autoRotate = s.autoRotate;
   subFolders = s.subFolders;
-  fadeTime = ClampFadeTime(s.fadeTime);
+  fadeTime = s.fadeTime;  // kept within 0..30 where it is read
 }
 
 void TfrmMain::TakeBackground() {
