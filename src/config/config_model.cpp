@@ -13,7 +13,8 @@ namespace {
 using K = TControlKind;
 using C = TCtl;
 
-// The original form, then the options added below it, one 24-pixel row each.
+// The original form, the options added below it (one 24-pixel row each) and
+// the buttons at the bottom.
 const std::vector<TControlRow> kControls = {
     {C::GroupBox2, C::frmConfig, K::kGroup, "GroupBox2", 8, 8, 425, 169, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "情報"), false},
@@ -77,11 +78,7 @@ const std::vector<TControlRow> kControls = {
     {C::RadioGroupItem1, C::RadioGroup, K::kRadioItem, "RadioGroupItem1", 0, 0, 0, 0, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "バッファ使用（表示がちらつく場合に選択してください）"), true},
 
-    {C::btnOK, C::frmConfig, K::kDefaultButton, "btnOK", 272, 504, 73, 25, 0, "O K", true},
-    {C::btnCancel, C::frmConfig, K::kButton, "btnCancel", 360, 504, 73, 25, 0,
-     ORV_TRANSLATE_NOOP("orv::TfrmConfig", "キャンセル"), true},
-
-    {C::grpOptions, C::frmConfig, K::kGroup, "grpOptions", 8, 542, 425, 92, 0,
+    {C::grpOptions, C::frmConfig, K::kGroup, "grpOptions", 8, 504, 425, 92, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "その他"), false},
     {C::chkAutoRotate, C::grpOptions, K::kCheckBox, "chkAutoRotate", 16, 20, 393, 17, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "写真の向き (EXIF) に合わせて回転する"), true},
@@ -92,6 +89,11 @@ const std::vector<TControlRow> kControls = {
     // 0: a hard cut.
     {C::spnFadeTime, C::grpOptions, K::kSpin, "spnFadeTime", 168, 66, 81, 21, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", " 秒"), true, ORV_TRANSLATE_NOOP("orv::TfrmConfig", "なし")},
+
+    // The buttons that end the dialog, below everything else.
+    {C::btnOK, C::frmConfig, K::kDefaultButton, "btnOK", 272, 611, 73, 25, 0, "O K", true},
+    {C::btnCancel, C::frmConfig, K::kButton, "btnCancel", 360, 611, 73, 25, 0,
+     ORV_TRANSLATE_NOOP("orv::TfrmConfig", "キャンセル"), true},
 };
 
 }  // namespace
@@ -100,7 +102,7 @@ int FormClientHeight() {
   int bottom = 0;
   for (const TControlRow& row : kControls)
     if (row.parent == TCtl::frmConfig) bottom = std::max(bottom, row.top + row.height);
-  return bottom + 8;
+  return bottom + 13;  // the margin below the buttons
 }
 
 const std::vector<TControlRow>& ControlTable() { return kControls; }

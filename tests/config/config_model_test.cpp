@@ -40,6 +40,14 @@ TEST(ConfigLayoutTable, EveryControlOnceInsideItsParentWithoutOverlaps) {
       EXPECT_FALSE(Inside(row, other)) << other.name;
     }
   }
+  // The buttons that end the dialog sit at the bottom, below everything else.
+  const TControlRow& ok = ControlRow(TCtl::btnOK);
+  for (const TControlRow& row : table) {
+    if (row.parent != TCtl::frmConfig || row.id == TCtl::btnOK || row.id == TCtl::btnCancel) continue;
+    EXPECT_LT(row.top + row.height, ok.top) << row.name;
+  }
+  EXPECT_EQ(ControlRow(TCtl::btnCancel).top, ok.top);
+  EXPECT_EQ(FormClientHeight(), ok.top + ok.height + 13);
 }
 
 TEST(ConfigLayoutTable, EverySettingWithADialogControlNamesOneOfTheTable) {
