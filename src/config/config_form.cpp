@@ -1,9 +1,7 @@
 #include "config/config_form.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
@@ -11,24 +9,20 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QMoveEvent>
-#include <QScreen>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
 #include "config/config_face.h"
-#include "config/config_rules.h"
+#include "config/config_form_parts.h"
 #include "config/config_widgets.h"
 #include "config/documentation.h"
-#include "config/fit_to_screen.h"
 #include "platform/gui/app_icon.h"
 #include "platform/gui/dialog_state.h"
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/version.h"
 #include "platform/gui/application.h"
 #include "platform/gui/language.h"
-#include "platform/paths.h"
 
 namespace orv {
 
@@ -36,29 +30,6 @@ namespace {
 
 const char kMissingFolder[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "指定されたフォルダは存在しません。");
 const char kBrowseTitle[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "画像が保存されているフォルダを選択してください。");
-
-// The dropped item's path with the file system's bytes, also where they are
-// not valid UTF-8; empty when the first item is not a local file.
-std::string FirstDroppedPath(const QList<QUrl>& urls) {
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
-  const QUrl& url = urls.first();
-  std::string path = PercentDecode(url.path(QUrl::FullyEncoded).toStdString());
-  const QString host = url.host();
-  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
-    path = "//" + host.toStdString() + path;
-  return path;
-}
-
-// Hands every event of the application to a function before its receiver.
-class TEventWatcher : public QObject {
- public:
-  TEventWatcher(QObject* owner, std::function<bool(QObject*, QEvent*)> watch)
-      : QObject(owner), watch_(std::move(watch)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override { return watch_(watched, event); }
-
- private:
-  std::function<bool(QObject*, QEvent*)> watch_;
-};
 
 }  // namespace
 
@@ -88,28 +59,16 @@ TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
   setFixedSize(kFormClientWidth, FormClientHeight());
   // Centred on the whole screen; Qt's own placement of dialogs guesses a
   // frame where there may be none.
-  CentreFrame();
+  centred_frame_ = CentreOnScreen(this);
   connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
   FollowFocusOfPresses();
   FormCreate();
 }
 
-void TfrmConfig::CentreFrame() {
-  QScreen* screen = QGuiApplication::primaryScreen();
-  if (!screen) return;
-  // The frame, title bar included, is what sits in the middle; it is known
-  // only once the window system has decorated the window.
-  FitDialogToScreen(this, screen->availableGeometry());
-  const QRect frame = frameGeometry();
-  centred_frame_ = frame.size();
-  const QRect area = screen->geometry();
-  move(area.x() + (area.width() - frame.width()) / 2, area.y() + (area.height() - frame.height()) / 2);
-}
-
 void TfrmConfig::moveEvent(QMoveEvent* event) {
   QDialog::moveEvent(event);
   // The size is fixed, so only a new frame changes this; a move by the user does not.
-  if (frameGeometry().size() != centred_frame_) CentreFrame();
+  if (frameGeometry().size() != centred_frame_) centred_frame_ = CentreOnScreen(this);
 }
 
 TfrmConfig::~TfrmConfig() {
@@ -158,7 +117,7 @@ TCtl TfrmConfig::IdOf(const QWidget* control) const {
 }
 
 void TfrmConfig::FollowFocusOfPresses() {
-  qApp->installEventFilter(new TEventWatcher(this, [this](QObject* watched, QEvent* event) {
+  WatchAllEvents(this, [this](QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
         static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || swallowing_clicks_)
       return false;
@@ -167,20 +126,7 @@ void TfrmConfig::FollowFocusOfPresses() {
     // just done so, before reaching its control.
     if (QWidget* now = focusWidget(); now && now != active_control_) FocusChanged(active_control_, now);
     return swallowing_clicks_;  // the check failed: this click must not act
-  }));
-}
-
-TColorDialog::TColorDialog() { custom_.fill(qRgb(255, 255, 255)); }
-
-bool TColorDialog::Execute(QWidget* owner, const QColor& initial, QColor* chosen) {
-  // Qt keeps custom colours per process; ours belong to this component.
-  for (int i = 0; i < int(custom_.size()); ++i) QColorDialog::setCustomColor(i, QColor::fromRgb(custom_[size_t(i)]));
-  QColorDialog dialog(initial, owner);
-  dialog.setOption(QColorDialog::DontUseNativeDialog);
-  const bool accepted = dialog.exec() == QDialog::Accepted;
-  for (int i = 0; i < int(custom_.size()); ++i) custom_[size_t(i)] = QColorDialog::customColor(i).rgb();
-  if (accepted) *chosen = dialog.selectedColor();
-  return accepted;
+  });
 }
 
 void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
@@ -215,7 +161,9 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   checking_folder_ = false;
 }
 
-void TfrmConfig::ReportMissingFolder() { ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation); }
+void TfrmConfig::ReportMissingFolder() {
+  ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
+}
 
 void TfrmConfig::SwallowPendingClick() {
   if (swallowing_clicks_) return;
@@ -295,18 +243,7 @@ void TfrmConfig::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmConfig::SlideIconOut() {
-  // Each step moves the icon further; the group clips it at its right edge.
-  QWidget* icon = Control(TCtl::imgProgramIcon);
-  QWidget* group = Control(TCtl::GroupBox2);
-  for (int step = 1; icon->x() <= group->width(); ++step) {
-    const QRect before = icon->geometry();
-    icon->move(before.x() + step, before.y());
-    group->repaint(before.united(icon->geometry()));
-    if (animation_wait_)
-      animation_wait_();
-    else
-      QThread::msleep(12);
-  }
+  SlideOut(Control(TCtl::imgProgramIcon), Control(TCtl::GroupBox2), animation_wait_);
 }
 
 void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) { AcceptNameOnly(event); }
@@ -316,22 +253,6 @@ void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) { AcceptNameOnly(event); }
 void TfrmConfig::dropEvent(QDropEvent* event) {
   if (!AcceptNameOnly(event)) return;
   WMDropFiles(event->position(), event->mimeData()->urls());
-}
-
-bool TfrmConfig::AcceptNameOnly(QDropEvent* event) {
-  // We take the name and nothing else: a source that honoured a Move would
-  // delete the user's file or folder.
-  const Qt::DropActions offered = event->possibleActions();
-  const Qt::DropAction action = (offered & Qt::CopyAction)   ? Qt::CopyAction
-                                : (offered & Qt::LinkAction) ? Qt::LinkAction
-                                                             : Qt::IgnoreAction;
-  if (action == Qt::IgnoreAction || FirstDroppedPath(event->mimeData()->urls()).empty()) {
-    event->ignore();
-    return false;
-  }
-  event->setDropAction(action);
-  event->accept();
-  return true;
 }
 
 void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {

@@ -12,22 +12,10 @@
 #include <string>
 #include <vector>
 
+#include "config/config_form_parts.h"
 #include "config/config_model.h"
 
 namespace orv {
-
-// The colour chooser component: Qt's colour dialog with custom colours that
-// belong to this component and live as long as it does.
-class TColorDialog {
- public:
-  TColorDialog();
-  // Runs the chooser modally; false when the user cancels.
-  bool Execute(QWidget* owner, const QColor& initial, QColor* chosen);
-  const std::array<QRgb, 16>& CustomColors() const { return custom_; }
-
- private:
-  std::array<QRgb, 16> custom_;
-};
 
 class TfrmConfig : public QDialog {
   Q_OBJECT
@@ -58,8 +46,6 @@ class TfrmConfig : public QDialog {
   T* Control(TCtl id) const { return static_cast<T*>(controls_[size_t(id)]); }
   TCtl IdOf(const QWidget* control) const;
   void FollowFocusOfPresses();
-  void CentreFrame();
-  bool AcceptNameOnly(QDropEvent* event);  // false if refused
   void Show();                             // the model's values and enabling
   void ValuesChanged();
   void EnableControls();
