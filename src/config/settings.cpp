@@ -9,6 +9,7 @@
 #include <type_traits>
 #include <variant>
 
+#include "config/config_rules.h"
 #include "platform/file_util.h"
 #include "platform/hex_digit.h"
 #include "platform/ini_file.h"
@@ -63,8 +64,9 @@ const TSettingRow kRows[] = {
      .dialogControl = "edtIllustFolder", .hostValue = "folder", .page = P::kFile, .pageId = "folder",
      .pageLabel = "Picture folder"},
     {.section = "BGIllust", .key = "ChangeSec", .member = &TSettings::changeSec, .type = TSettingType::kInteger,
-     .low = 1, .high = 60, .dialogControl = "updIllustChangeSec", .hostValue = "delay", .page = P::kSlider,
-     .pageId = "delay", .pageLabel = "Change every", .pageLowLabel = "1 second", .pageHighLabel = "60 seconds"},
+     .low = kChangeSecMin, .high = kChangeSecMax, .dialogControl = "updIllustChangeSec", .hostValue = "delay",
+     .page = P::kSlider, .pageId = "delay", .pageLabel = "Change every", .pageLowLabel = "1 second",
+     .pageHighLabel = "60 seconds"},
     {.section = "BGIllust", .key = "Extend", .member = &TSettings::extend, .type = TSettingType::kBoolean,
      .dialogControl = "chkIllustExtend", .hostOn = "enlarge", .hostOff = "no-enlarge", .page = P::kCheckBox,
      .pageId = "enlarge", .pageLabel = "Enlarge small pictures"},
