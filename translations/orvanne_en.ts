@@ -131,7 +131,7 @@
     </message>
     <message>
         <source>秒</source>
-        <translation>seconds</translation>
+        <translation>sec.</translation>
     </message>
     <message>
         <source>背景を塗りつぶす</source>

@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <type_traits>
+#include <variant>
 
 #include "platform/user_dirs.h"
 
@@ -30,34 +32,47 @@ std::optional<TColor> Color(const std::string& text) {
   return TColor(*v);
 }
 
-const std::vector<THostOption> kTable = {
-    {"folder", true, [](TSettings& s, const std::string& v) { s.folder = ExpandHome(v, std::getenv("HOME")); }},
-    {"delay", true,
-     [](TSettings& s, const std::string& v) {
-       if (auto n = Integer(v); n && *n >= 1) s.changeSec = *n;
-     }},
-    {"enlarge", false, [](TSettings& s, const std::string&) { s.extend = true; }},
-    {"no-enlarge", false, [](TSettings& s, const std::string&) { s.extend = false; }},
-    {"caption", false, [](TSettings& s, const std::string&) { s.putFilename = true; }},
-    {"no-caption", false, [](TSettings& s, const std::string&) { s.putFilename = false; }},
-    {"full-path", false, [](TSettings& s, const std::string&) { s.putFullPath = true; }},
-    {"no-full-path", false, [](TSettings& s, const std::string&) { s.putFullPath = false; }},
-    {"extension", false, [](TSettings& s, const std::string&) { s.putExtention = true; }},
-    {"no-extension", false, [](TSettings& s, const std::string&) { s.putExtention = false; }},
-    {"background-color", true,
-     [](TSettings& s, const std::string& v) {
-       if (auto c = Color(v)) s.bgColorEnable = true, s.bgColor = *c;
-     }},
-    {"no-background-color", false, [](TSettings& s, const std::string&) { s.bgColorEnable = false; }},
-    {"buffered", false, [](TSettings& s, const std::string&) { s.drawMode = 1; }},
-    {"unbuffered", false, [](TSettings& s, const std::string&) { s.drawMode = 0; }},
-    {"subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = true; }},
-    {"no-subfolders", false, [](TSettings& s, const std::string&) { s.subFolders = false; }},
-    {"fade", true,
-     [](TSettings& s, const std::string& v) {
-       if (auto n = Integer(v)) s.fadeTime = ClampFadeTime(*n);
-     }},
-};
+std::vector<THostOption> MakeTable() {
+  std::vector<THostOption> table;
+  for (const TSettingRow& row : SettingsTable()) {
+    if (row.hostValue) table.push_back({row.hostValue, &row, THostAction::kValue});
+    if (row.hostOn) table.push_back({row.hostOn, &row, THostAction::kOn});
+    if (row.hostOff) table.push_back({row.hostOff, &row, THostAction::kOff});
+  }
+  return table;
+}
+
+void Apply(const THostOption& option, const std::string& value, TSettings& s) {
+  const TSettingRow& row = *option.setting;
+  std::visit(
+      [&](auto member) {
+        auto& field = s.*member;
+        using T = std::remove_reference_t<decltype(field)>;
+        if constexpr (std::is_same_v<T, std::string>) {
+          field = ExpandHome(value, std::getenv("HOME"));  // hosts pass ~ unexpanded
+        } else if (option.action != THostAction::kValue) {
+          field = T(option.action == THostAction::kOn ? 1 : 0);
+        } else if constexpr (std::is_same_v<T, int32_t>) {
+          if (row.type == TSettingType::kColor) {
+            const std::optional<TColor> c = Color(value);
+            if (!c) return;
+            field = *c;
+          } else {
+            const std::optional<int32_t> n = Integer(value);
+            if (!n) return;
+            field = ClampToRow(row, *n);
+          }
+          if (row.hostValueAlsoSets) s.*row.hostValueAlsoSets = true;
+        }
+      },
+      row.member);
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out;
+  for (char c : text) out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '"' ? "&quot;" : std::string(1, c);
+  return '"' + out + '"';
+}
 
 // "--name", "-name" or "--name=value" → name and the inline value.
 bool SplitOption(const std::string& arg, std::string* name, std::optional<std::string>* inline_value) {
@@ -75,7 +90,10 @@ bool SplitOption(const std::string& arg, std::string* name, std::optional<std::s
 
 }  // namespace
 
-const std::vector<THostOption>& HostOptionTable() { return kTable; }
+const std::vector<THostOption>& HostOptionTable() {
+  static const std::vector<THostOption> table = MakeTable();
+  return table;
+}
 
 std::optional<THostCommand> ParseHostCommand(const std::vector<std::string>& args) {
   THostCommand cmd;
@@ -88,7 +106,9 @@ std::optional<THostCommand> ParseHostCommand(const std::vector<std::string>& arg
       if (value) return *value;
       return i + 1 < args.size() ? args[++i] : std::string();
     };
-    if (name == "root") {
+    if (name == "defaults") {
+      cmd.builtInDefaults = true;
+    } else if (name == "root") {
       hosted = true;
       cmd.target = THostTarget::kRoot;
     } else if (name == "window-id") {
@@ -96,9 +116,9 @@ std::optional<THostCommand> ParseHostCommand(const std::vector<std::string>& arg
       cmd.target = THostTarget::kWindowId;
       cmd.windowId = take_value();
     } else {
-      for (size_t row = 0; row < kTable.size(); ++row) {
-        if (name != kTable[row].name) continue;
-        cmd.options.push_back({row, kTable[row].takesValue ? take_value() : std::string()});
+      for (size_t row = 0; row < HostOptionTable().size(); ++row) {
+        if (name != HostOptionTable()[row].name) continue;
+        cmd.options.push_back({row, HostOptionTable()[row].TakesValue() ? take_value() : std::string()});
         break;
       }
     }
@@ -107,8 +127,62 @@ std::optional<THostCommand> ParseHostCommand(const std::vector<std::string>& arg
   return cmd;
 }
 
-void ApplyHostOptions(const THostCommand& command, TSettings& settings) {
-  for (const THostOptionValue& o : command.options) kTable[o.row].apply(settings, o.value);
+void ApplyHostOptions(const THostCommand& command, TSettings& settings, const std::string& default_folder) {
+  if (command.builtInDefaults) settings = DefaultSettings(default_folder);
+  for (const THostOptionValue& o : command.options) Apply(HostOptionTable()[o.row], o.value, settings);
+}
+
+std::string XScreensaverPage() {
+  const TSettings defaults;
+  std::string page =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<screensaver name=\"orvanne\" _label=\"Orvanne\">\n"
+      "  <command arg=\"--root\"/>\n"
+      "  <command arg=\"--defaults\"/>\n";
+  for (const TSettingRow& row : SettingsTable()) {
+    const std::string id = row.pageId ? row.pageId : "";
+    switch (row.page) {
+      case TPageControl::kNone:
+        break;
+      case TPageControl::kFile:
+        page += "  <file id=" + Quoted(id) + " _label=" + Quoted(row.pageLabel) + " arg=\"--" + row.hostValue +
+                " %\"/>\n";
+        break;
+      case TPageControl::kSlider: {
+        const int32_t def = defaults.*std::get<int32_t TSettings::*>(row.member);
+        page += "  <number id=" + Quoted(id) + " type=\"slider\" arg=\"--" + row.hostValue + " %\" _label=" +
+                Quoted(row.pageLabel) + " _low-label=" + Quoted(row.pageLowLabel) + " _high-label=" +
+                Quoted(row.pageHighLabel) + " low=\"" + std::to_string(row.low) + "\" high=\"" +
+                std::to_string(row.high) + "\" default=\"" + std::to_string(def) + "\"/>\n";
+        break;
+      }
+      case TPageControl::kCheckBox: {
+        // Only a change from the default is passed.
+        const bool def = defaults.*std::get<bool TSettings::*>(row.member);
+        page += "  <boolean id=" + Quoted(id) + " _label=" + Quoted(row.pageLabel) +
+                (def ? " arg-unset=\"--" + std::string(row.hostOff) : " arg-set=\"--" + std::string(row.hostOn)) +
+                "\"/>\n";
+        break;
+      }
+      case TPageControl::kSelect: {
+        const int32_t def = defaults.*std::get<int32_t TSettings::*>(row.member);
+        auto option = [&](const char* option_id, const char* label, int32_t value) {
+          page += "    <option id=" + Quoted(option_id) + " _label=" + Quoted(label);
+          if (value != def) page += " arg-set=\"--" + std::string(value ? row.hostOn : row.hostOff) + "\"";
+          page += "/>\n";
+        };
+        page += "  <select id=" + Quoted(id) + ">\n";
+        option(row.hostOff, row.pageLowLabel, 0);
+        option(row.hostOn, row.pageHighLabel, 1);
+        page += "  </select>\n";
+        break;
+      }
+    }
+  }
+  page +=
+      "  <_description>Shows the pictures of a folder one after another, fitted to the screen.</_description>\n"
+      "</screensaver>\n";
+  return page;
 }
 
 std::optional<unsigned long> ParseWindowId(const std::string& text) {

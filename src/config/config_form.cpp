@@ -1,26 +1,28 @@
-// TfrmConfig's event handlers.
 #include "config/config_form.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
-#include "config/config_rules.h"
+#include "config/config_face.h"
+#include "config/config_form_parts.h"
 #include "config/config_widgets.h"
+#include "config/documentation.h"
+#include "platform/gui/app_icon.h"
+#include "platform/gui/dialog_state.h"
+#include "platform/gui/gui_canvas.h"
+#include "platform/gui/version.h"
 #include "platform/gui/application.h"
 #include "platform/gui/language.h"
-#include "platform/paths.h"
 
 namespace orv {
 
@@ -29,33 +31,93 @@ namespace {
 const char kMissingFolder[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "指定されたフォルダは存在しません。");
 const char kBrowseTitle[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "画像が保存されているフォルダを選択してください。");
 
-// The dropped item's path with the file system's bytes, also where they are
-// not valid UTF-8; empty when the first item is not a local file.
-std::string FirstDroppedPath(const QList<QUrl>& urls) {
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
-  const QUrl& url = urls.first();
-  std::string path = PercentDecode(url.path(QUrl::FullyEncoded).toStdString());
-  const QString host = url.host();
-  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
-    path = "//" + host.toStdString() + path;
-  return path;
-}
-
-// Hands every event of the application to a function before its receiver.
-class TEventWatcher : public QObject {
- public:
-  TEventWatcher(QObject* owner, std::function<bool(QObject*, QEvent*)> watch)
-      : QObject(owner), watch_(std::move(watch)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override { return watch_(watched, event); }
-
- private:
-  std::function<bool(QObject*, QEvent*)> watch_;
-};
-
 }  // namespace
 
+TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("frmConfig"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
+  QFont font(QString::fromUtf8(kDefaultFontName));
+  font.setPixelSize(kFormFontPx);
+  setFont(font);
+  setWindowIcon(ApplicationIcon());
+  KeepStockDialogStateInMemory();
+  controls_ = BuildControls(this);
+  auto* url = Control<QLabel>(TCtl::lblUrl);
+  if (const std::string doc = DocumentationPath(); !doc.empty())
+    documentation_ = QUrl::fromLocalFile(QString::fromStdString(doc));
+  url->installEventFilter(this);
+  WatchValues(controls_, this, [this] { ValuesChanged(); });
+  connect(Control<QPushButton>(TCtl::btnIllustFolderSelect), &QPushButton::clicked, this,
+          &TfrmConfig::btnIllustFolderSelectClick);
+  connect(Control<QPushButton>(TCtl::btnIllustFolderOpen), &QPushButton::clicked, this,
+          &TfrmConfig::btnIllustFolderOpenClick);
+  connect(Control<QPushButton>(TCtl::btnBGColor), &QPushButton::clicked, this, &TfrmConfig::btnBGColorClick);
+  connect(Control<QPushButton>(TCtl::btnOK), &QPushButton::clicked, this, &TfrmConfig::btnOKClick);
+  connect(Control<QPushButton>(TCtl::btnCancel), &QPushButton::clicked, this, &TfrmConfig::close);
+  Control(TCtl::edtIllustFolder)->setFocus();
+  setFixedSize(kFormClientWidth, FormClientHeight());
+  // Centred on the whole screen; Qt's own placement of dialogs guesses a
+  // frame where there may be none.
+  centred_frame_ = CentreOnScreen(this);
+  connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
+  FollowFocusOfPresses();
+  FormCreate();
+}
+
+void TfrmConfig::moveEvent(QMoveEvent* event) {
+  QDialog::moveEvent(event);
+  // The size is fixed, so only a new frame changes this; a move by the user does not.
+  if (frameGeometry().size() != centred_frame_) centred_frame_ = CentreOnScreen(this);
+}
+
+TfrmConfig::~TfrmConfig() {
+  if (swallowing_clicks_) qApp->removeEventFilter(this);
+}
+
+void TfrmConfig::FormCreate() {
+  Control<TStretchedImage>(TCtl::imgProgramIcon)->SetPicture(ApplicationIconImage(32));
+  const QString title = QString::fromStdString(TApplication::Instance().Title());
+  setWindowTitle(title);
+  auto* name = Control<QLabel>(TCtl::lblProductName);
+  name->setText(title);
+  name->adjustSize();
+  auto* version = Control<QLabel>(TCtl::lblVersion);
+  version->setText(QStringLiteral("Orvanne version ") + QString::fromLatin1(FileVersion()));
+  version->adjustSize();
+  model_.Load(ReadSettings(SettingsFilePath(), DefaultFolder()));
+  Show();
+  setAcceptDrops(true);
+}
+
+void TfrmConfig::Show() {
+  showing_ = true;
+  ShowValues(controls_, model_.Values());
+  showing_ = false;
+  // The model keeps what the controls hold (a folder name that is not UTF-8
+  // comes back as the field shows it).
+  ValuesChanged();
+}
+
+void TfrmConfig::ValuesChanged() {
+  if (showing_) return;
+  TakeValues(controls_, model_.Values());
+  EnableControls();
+}
+
+void TfrmConfig::EnableControls() {
+  for (const TControlRow& row : ControlTable())
+    if (row.enabledBy) Control(row.id)->setEnabled(model_.Enabled(row.id));
+}
+
+TCtl TfrmConfig::IdOf(const QWidget* control) const {
+  for (size_t i = 0; i < controls_.size(); ++i)
+    if (controls_[i] == control) return TCtl(i);
+  return TCtl::frmConfig;
+}
+
 void TfrmConfig::FollowFocusOfPresses() {
-  qApp->installEventFilter(new TEventWatcher(this, [this](QObject* watched, QEvent* event) {
+  WatchAllEvents(this, [this](QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
         static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || swallowing_clicks_)
       return false;
@@ -64,20 +126,7 @@ void TfrmConfig::FollowFocusOfPresses() {
     // just done so, before reaching its control.
     if (QWidget* now = focusWidget(); now && now != active_control_) FocusChanged(active_control_, now);
     return swallowing_clicks_;  // the check failed: this click must not act
-  }));
-}
-
-TColorDialog::TColorDialog() { custom_.fill(qRgb(255, 255, 255)); }
-
-bool TColorDialog::Execute(QWidget* owner, const QColor& initial, QColor* chosen) {
-  // Qt keeps custom colours per process; ours belong to this component.
-  for (int i = 0; i < int(custom_.size()); ++i) QColorDialog::setCustomColor(i, QColor::fromRgb(custom_[size_t(i)]));
-  QColorDialog dialog(initial, owner);
-  dialog.setOption(QColorDialog::DontUseNativeDialog);
-  const bool accepted = dialog.exec() == QDialog::Accepted;
-  for (int i = 0; i < int(custom_.size()); ++i) custom_[size_t(i)] = QColorDialog::customColor(i).rgb();
-  if (accepted) *chosen = dialog.selectedColor();
-  return accepted;
+  });
 }
 
 void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
@@ -89,30 +138,32 @@ void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
   // While the check's message is up, a nested event loop may move the focus:
   // the check itself puts it back into the field, with the saved text.
   if (checking_folder_) return;
-  if (previous == edtIllustFolder) edtIllustFolderExit(now);
-  if (now == edtIllustFolder && active_control_ == edtIllustFolder) edtIllustFolderEnter();
+  QWidget* folder = Control(TCtl::edtIllustFolder);
+  if (previous == folder) edtIllustFolderExit(now);
+  if (now == folder && active_control_ == folder) model_.FolderEntered();
 }
 
-void TfrmConfig::edtIllustFolderEnter() { saved_folder_ = edtIllustFolder->text().toStdString(); }
-
 void TfrmConfig::edtIllustFolderExit(QWidget* next) {
-  if (next == btnIllustFolderSelect || next == btnCancel) return;
-  if (DirectoryExists(edtIllustFolder->text().toStdString())) return;
+  if (!model_.FolderRefused(IdOf(next))) return;
   checking_folder_ = true;
   QPointer<TfrmConfig> self(this);
   ReportMissingFolder();
   if (!self) return;
-  edtIllustFolder->setText(QString::fromStdString(saved_folder_));
-  edtIllustFolder->setFocus(Qt::OtherFocusReason);
-  active_control_ = edtIllustFolder;  // an inactive window reports no focus change
-  edtIllustFolder->selectAll();
+  model_.RestoreFolder();
+  Show();
+  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
+  folder->setFocus(Qt::OtherFocusReason);
+  active_control_ = folder;  // an inactive window reports no focus change
+  folder->selectAll();
   // The mouse press that moved the focus is still on its way to its control:
   // the click must not go on to save, open or toggle anything.
   SwallowPendingClick();
   checking_folder_ = false;
 }
 
-void TfrmConfig::ReportMissingFolder() { ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation); }
+void TfrmConfig::ReportMissingFolder() {
+  ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
+}
 
 void TfrmConfig::SwallowPendingClick() {
   if (swallowing_clicks_) return;
@@ -131,9 +182,10 @@ bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
   if (swallowing_clicks_ && button_event && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this)
     return true;
-  if (watched == lblUrl && type == QEvent::MouseButtonRelease) {
+  if (watched == Control(TCtl::lblUrl) && type == QEvent::MouseButtonRelease) {
     auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && lblUrl->rect().contains(mouse->position().toPoint())) lblUrlClick();
+    if (mouse->button() == Qt::LeftButton && Control(TCtl::lblUrl)->rect().contains(mouse->position().toPoint()))
+      lblUrlClick();
   }
   return QDialog::eventFilter(watched, event);
 }
@@ -143,40 +195,35 @@ void TfrmConfig::lblUrlClick() {
 }
 
 void TfrmConfig::btnIllustFolderSelectClick() {
-  const QString chosen = QFileDialog::getExistingDirectory(this, tr(kBrowseTitle),
-                                                           edtIllustFolder->text(), QFileDialog::ShowDirsOnly);
-  if (!chosen.isEmpty()) edtIllustFolder->setText(chosen);
+  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
+  const QString chosen =
+      QFileDialog::getExistingDirectory(this, tr(kBrowseTitle), folder->text(), QFileDialog::ShowDirsOnly);
+  if (!chosen.isEmpty()) folder->setText(chosen);
 }
 
 void TfrmConfig::btnIllustFolderOpenClick() {
-  const QString folder = edtIllustFolder->text();
-  if (DirectoryExists(folder.toStdString())) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+  if (const std::string folder = model_.FolderToOpen(); !folder.empty()) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
     return;
   }
   QPointer<TfrmConfig> self(this);
   ReportMissingFolder();
-  if (self) edtIllustFolder->setText(QString::fromStdString(saved_folder_));
-}
-
-void TfrmConfig::chkBackColorEnableClick() { btnBGColor->setEnabled(chkBackColorEnable->isChecked()); }
-
-void TfrmConfig::chkPutFilenameClick() {
-  // Greyed-out boxes keep their state, and it is saved.
-  chkPutFullPath->setEnabled(chkPutFilename->isChecked());
-  chkPutExtention->setEnabled(chkPutFilename->isChecked());
+  if (!self) return;
+  model_.RestoreFolder();
+  Show();
 }
 
 void TfrmConfig::btnBGColorClick() {
-  const TColor c = lblColor->Color();
+  const TColor c = model_.Values().bgColor;
   QColor chosen;
   if (!ColorDialog.Execute(this, QColor(GetRValue(c), GetGValue(c), GetBValue(c)), &chosen)) return;
-  lblColor->SetColor(RGB(chosen.red(), chosen.green(), chosen.blue()) & 0xFFFFFF);
+  model_.ColorChosen(RGB(chosen.red(), chosen.green(), chosen.blue()));
+  Show();
 }
 
 void TfrmConfig::btnOKClick() {
   try {
-    WriteSettings(SettingsFilePath(), SettingsFromControls(), writer_);
+    WriteSettings(SettingsFilePath(), model_.Values(), writer_);
   } catch (const std::exception& e) {
     // The write error goes to the general handler; the dialog stays open.
     TApplication::Instance().ShowException(TranslatedMessage(e));
@@ -184,8 +231,6 @@ void TfrmConfig::btnOKClick() {
   }
   close();
 }
-
-void TfrmConfig::btnCancelClick() { close(); }
 
 void TfrmConfig::reject() { close(); }
 
@@ -198,16 +243,7 @@ void TfrmConfig::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmConfig::SlideIconOut() {
-  // Each step moves the icon further; the group clips it at its right edge.
-  for (int step = 1; imgProgramIcon->x() <= GroupBox2->width(); ++step) {
-    const QRect before = imgProgramIcon->geometry();
-    imgProgramIcon->move(before.x() + step, before.y());
-    GroupBox2->repaint(before.united(imgProgramIcon->geometry()));
-    if (animation_wait_)
-      animation_wait_();
-    else
-      QThread::msleep(12);
-  }
+  SlideOut(Control(TCtl::imgProgramIcon), Control(TCtl::GroupBox2), animation_wait_);
 }
 
 void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) { AcceptNameOnly(event); }
@@ -219,36 +255,17 @@ void TfrmConfig::dropEvent(QDropEvent* event) {
   WMDropFiles(event->position(), event->mimeData()->urls());
 }
 
-bool TfrmConfig::AcceptNameOnly(QDropEvent* event) {
-  // We take the name and nothing else: a source that honoured a Move would
-  // delete the user's file or folder.
-  const Qt::DropActions offered = event->possibleActions();
-  const Qt::DropAction action = (offered & Qt::CopyAction)   ? Qt::CopyAction
-                                : (offered & Qt::LinkAction) ? Qt::LinkAction
-                                                             : Qt::IgnoreAction;
-  if (action == Qt::IgnoreAction || FirstDroppedPath(event->mimeData()->urls()).empty()) {
-    event->ignore();
-    return false;
-  }
-  event->setDropAction(action);
-  event->accept();
-  return true;
-}
-
 void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {
   if (!rect().contains(point.toPoint())) return;
   const std::string path = FirstDroppedPath(urls);  // further items are ignored
   if (path.empty()) return;
   activateWindow();
   raise();
-  HandleDroppedPath(path);
-}
-
-void TfrmConfig::HandleDroppedPath(const std::string& path) {
-  const std::string folder = FolderForDroppedPath(path);
-  edtIllustFolder->setText(QString::fromUtf8(folder.data(), qsizetype(folder.size())));
-  edtIllustFolder->setFocus(Qt::OtherFocusReason);
-  edtIllustFolder->selectAll();
+  model_.Dropped(path);
+  Show();
+  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
+  folder->setFocus(Qt::OtherFocusReason);
+  folder->selectAll();
 }
 
 }  // namespace orv

@@ -1,5 +1,6 @@
-// TfrmConfig: the configuration dialog. It shows the program's name and
-// version, edits the settings and writes them all on OK.
+// TfrmConfig: the configuration dialog's Qt face. It builds its controls
+// from the model's layout table, shows the model's values and passes the
+// user's actions to it; the decisions are the model's.
 #pragma once
 
 #include <QColor>
@@ -9,36 +10,12 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
-#include "config/settings.h"
-
-class QCheckBox;
-class QDoubleSpinBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QUrl;
+#include "config/config_form_parts.h"
+#include "config/config_model.h"
 
 namespace orv {
-
-class TColorSwatch;
-class TGroupFrame;
-class TStretchedImage;
-class TRadioGroup;
-class TUpDown;
-
-// The colour chooser component: Qt's colour dialog with custom colours that
-// belong to this component and live as long as it does.
-class TColorDialog {
- public:
-  TColorDialog();
-  // Runs the chooser modally; false when the user cancels.
-  bool Execute(QWidget* owner, const QColor& initial, QColor* chosen);
-  const std::array<QRgb, 16>& CustomColors() const { return custom_; }
-
- private:
-  std::array<QRgb, 16> custom_;
-};
 
 class TfrmConfig : public QDialog {
   Q_OBJECT
@@ -52,7 +29,7 @@ class TfrmConfig : public QDialog {
   void SetAnimationWait(std::function<void()> wait) { animation_wait_ = std::move(wait); }
 
   // The folder text saved when the focus last entered the folder field.
-  const std::string& SavedFolder() const { return saved_folder_; }
+  const std::string& SavedFolder() const { return model_.SavedFolder(); }
 
  protected:
   void FormCreate();
@@ -65,84 +42,36 @@ class TfrmConfig : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void CreateControls();
+  template <class T = QWidget>
+  T* Control(TCtl id) const { return static_cast<T*>(controls_[size_t(id)]); }
+  TCtl IdOf(const QWidget* control) const;
   void FollowFocusOfPresses();
-  void CentreFrame();
-  // Accepts a drop of files as a copy or link of their names; false if refused.
-  bool AcceptNameOnly(QDropEvent* event);
-  // Adds a row to grpOptions (growing it) and to the end of the tab order;
-  // the caption goes through tr().
-  QCheckBox* AddOption(const char* name, const char* caption);
-  // The fade time: a label and a spin box in seconds, one row.
-  QDoubleSpinBox* AddFadeTimeOption();
-  // The top of grpOptions' next row; then grows the group by a row and puts
-  // the row's focus control at the end of the tab order.
-  int NextOptionTop() const;
-  void EndOptionRow(QWidget* focus);
-  void ReadSettingsIntoControls();
-  TSettings SettingsFromControls() const;
+  void Show();                             // the model's values and enabling
+  void ValuesChanged();
+  void EnableControls();
 
   void lblUrlClick();
-  void edtIllustFolderEnter();
   void edtIllustFolderExit(QWidget* next);
   void btnIllustFolderSelectClick();
   void btnIllustFolderOpenClick();
-  void chkBackColorEnableClick();
   void btnBGColorClick();
-  void chkPutFilenameClick();
   void btnOKClick();
-  void btnCancelClick();
   // The file-drop message: the drop point and the dropped items.
   void WMDropFiles(const QPointF& point, const QList<QUrl>& urls);
-  void HandleDroppedPath(const std::string& path);
 
   void FocusChanged(QWidget* old_widget, QWidget* now);
   void ReportMissingFolder();
   void SwallowPendingClick();
   void SlideIconOut();
 
-  // Controls, named as in the form's design.
-  TGroupFrame* GroupBox2 = nullptr;
-  QLabel* lblProductName = nullptr;
-  QLabel* lblVersion = nullptr;
-  TStretchedImage* imgProgramIcon = nullptr;
-  QLabel* Copyright = nullptr;
-  QLabel* Label6 = nullptr;
-  QLabel* lblUrl = nullptr;
-  QUrl documentation_;  // what lblUrl opens; empty when no README was found
-  QLabel* Label3 = nullptr;
-  QLabel* Label17 = nullptr;
-  TGroupFrame* GroupBox3 = nullptr;
-  QLineEdit* edtIllustFolder = nullptr;
-  QPushButton* btnIllustFolderSelect = nullptr;
-  QPushButton* btnIllustFolderOpen = nullptr;
-  QLabel* Label5 = nullptr;
-  QLineEdit* edtIllustChangeSec = nullptr;
-  TUpDown* updIllustChangeSec = nullptr;
-  QLabel* Label2 = nullptr;
-  TGroupFrame* GroupBox1 = nullptr;
-  QCheckBox* chkBackColorEnable = nullptr;
-  TColorSwatch* lblColor = nullptr;
-  QPushButton* btnBGColor = nullptr;
-  QCheckBox* chkIllustExtend = nullptr;
-  TGroupFrame* GroupBox5 = nullptr;
-  QCheckBox* chkPutFilename = nullptr;
-  QCheckBox* chkPutFullPath = nullptr;
-  QCheckBox* chkPutExtention = nullptr;
-  TRadioGroup* RadioGroup = nullptr;
-  QPushButton* btnOK = nullptr;
-  QPushButton* btnCancel = nullptr;
-  // Options added to the original form sit below it, one row each.
-  TGroupFrame* grpOptions = nullptr;
-  QCheckBox* chkAutoRotate = nullptr;
-  QCheckBox* chkSubFolders = nullptr;
-  QDoubleSpinBox* spnFadeTime = nullptr;
+  TConfigModel model_;
+  std::vector<QWidget*> controls_;  // by TCtl
+  QUrl documentation_;              // what lblUrl opens; empty when no README was found
   TColorDialog ColorDialog;
-
-  std::string saved_folder_;
   // The control of this form that last had the focus: entering and leaving
   // the folder field are changes of it, not of the window's activation.
   QPointer<QWidget> active_control_;
+  bool showing_ = false;
   bool checking_folder_ = false;
   bool swallowing_clicks_ = false;
   bool closing_ = false;

@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 #include <type_traits>
 #include <variant>
 
+#include "config/config_rules.h"
 #include "platform/file_util.h"
 #include "platform/hex_digit.h"
 #include "platform/ini_file.h"
@@ -17,25 +19,6 @@
 namespace orv {
 
 namespace {
-
-// The settings file's keys, in the order they are read and written, each with
-// the record's member it fills (whose initial value is the default). A new
-// setting is a member of TSettings and one line here.
-struct Key {
-  const char* section;
-  const char* name;
-  std::variant<std::string TSettings::*, int32_t TSettings::*, bool TSettings::*> member;
-};
-const Key kKeys[] = {
-    {"BGIllust", "Folder", &TSettings::folder},       {"BGIllust", "ChangeSec", &TSettings::changeSec},
-    {"BGIllust", "Extend", &TSettings::extend},       {"Filename", "PutFilename", &TSettings::putFilename},
-    {"Filename", "PutFullPath", &TSettings::putFullPath},
-    {"Filename", "PutExtention", &TSettings::putExtention},
-    {"BGColor", "Enable", &TSettings::bgColorEnable}, {"BGColor", "Color", &TSettings::bgColor},
-    {"Settings", "DrawMode", &TSettings::drawMode},   {"Settings", "AutoRotate", &TSettings::autoRotate},
-    {"BGIllust", "SubFolders", &TSettings::subFolders},
-    {"Settings", "FadeTime", &TSettings::fadeTime},
-};
 
 class AtomicWriter : public ISettingsFileWriter {
  public:
@@ -92,7 +75,64 @@ std::string DefaultFolder() {
   return DefaultFolderFor(program, InstallPrefix(), IsInstalledCopy(program, InstallPrefix()) ? PicturesFolder() : "");
 }
 
-int32_t ClampFadeTime(int32_t tenths) { return std::clamp<int32_t>(tenths, 0, kFadeTimeMax); }
+namespace {
+
+using P = TPageControl;
+// The settings page speaks English, the host's own language.
+const TSettingRow kRows[] = {
+    {.section = "BGIllust", .key = "Folder", .member = &TSettings::folder, .type = TSettingType::kText,
+     .dialogControl = "edtIllustFolder", .hostValue = "folder", .page = P::kFile, .pageId = "folder",
+     .pageLabel = "Picture folder"},
+    {.section = "BGIllust", .key = "ChangeSec", .member = &TSettings::changeSec, .type = TSettingType::kInteger,
+     .low = kChangeSecMin, .high = kChangeSecMax, .dialogControl = "updIllustChangeSec", .hostValue = "delay",
+     .page = P::kSlider, .pageId = "delay", .pageLabel = "Change every", .pageLowLabel = "1 second",
+     .pageHighLabel = "60 seconds"},
+    {.section = "BGIllust", .key = "Extend", .member = &TSettings::extend, .type = TSettingType::kBoolean,
+     .dialogControl = "chkIllustExtend", .hostOn = "enlarge", .hostOff = "no-enlarge", .page = P::kCheckBox,
+     .pageId = "enlarge", .pageLabel = "Enlarge small pictures"},
+    {.section = "Filename", .key = "PutFilename", .member = &TSettings::putFilename,
+     .type = TSettingType::kBoolean, .dialogControl = "chkPutFilename", .hostOn = "caption",
+     .hostOff = "no-caption", .page = P::kCheckBox, .pageId = "caption", .pageLabel = "Show file name"},
+    {.section = "Filename", .key = "PutFullPath", .member = &TSettings::putFullPath,
+     .type = TSettingType::kBoolean, .dialogControl = "chkPutFullPath", .hostOn = "full-path",
+     .hostOff = "no-full-path", .page = P::kCheckBox, .pageId = "fullpath", .pageLabel = "Show full path"},
+    {.section = "Filename", .key = "PutExtention", .member = &TSettings::putExtention,
+     .type = TSettingType::kBoolean, .dialogControl = "chkPutExtention", .hostOn = "extension",
+     .hostOff = "no-extension", .page = P::kCheckBox, .pageId = "extension", .pageLabel = "Show extension"},
+    {.section = "BGColor", .key = "Enable", .member = &TSettings::bgColorEnable, .type = TSettingType::kBoolean,
+     .dialogControl = "chkBackColorEnable", .hostOff = "no-background-color"},
+    {.section = "BGColor", .key = "Color", .member = &TSettings::bgColor, .type = TSettingType::kColor,
+     .dialogControl = "lblColor", .hostValue = "background-color", .hostValueAlsoSets = &TSettings::bgColorEnable},
+    {.section = "Settings", .key = "DrawMode", .member = &TSettings::drawMode, .type = TSettingType::kChoice,
+     .low = -1, .high = 1, .dialogControl = "RadioGroup", .hostOn = "buffered", .hostOff = "unbuffered",
+     .page = P::kSelect, .pageId = "drawmode", .pageLowLabel = "No buffer",
+     .pageHighLabel = "Buffered (choose this if the display flickers)"},
+    {.section = "Settings", .key = "AutoRotate", .member = &TSettings::autoRotate, .type = TSettingType::kBoolean,
+     .dialogControl = "chkAutoRotate"},
+    {.section = "BGIllust", .key = "SubFolders", .member = &TSettings::subFolders, .type = TSettingType::kBoolean,
+     .dialogControl = "chkSubFolders", .hostOn = "subfolders", .hostOff = "no-subfolders", .page = P::kCheckBox,
+     .pageId = "subfolders", .pageLabel = "Include subfolders"},
+    {.section = "Settings", .key = "FadeTime", .member = &TSettings::fadeTime, .type = TSettingType::kInteger,
+     .low = 0, .high = kFadeTimeMax, .clampOnRead = true, .dialogControl = "spnFadeTime", .hostValue = "fade",
+     .page = P::kSlider, .pageId = "fade", .pageLabel = "Fade between pictures (tenths of a second)",
+     .pageLowLabel = "Off", .pageHighLabel = "3 seconds"},
+};
+
+}  // namespace
+
+const std::vector<TSettingRow>& SettingsTable() {
+  // Built on first use: other files' static tables are made from it.
+  static const std::vector<TSettingRow> rows(std::begin(kRows), std::end(kRows));
+  return rows;
+}
+
+int32_t ClampToRow(const TSettingRow& row, int32_t value) { return std::clamp(value, row.low, row.high); }
+
+TSettings DefaultSettings(const std::string& default_folder) {
+  TSettings s;
+  s.folder = default_folder;
+  return s;
+}
 
 int32_t StrToIntDef(const std::string& text, int32_t def) {
   std::string s = text;
@@ -122,19 +162,20 @@ int32_t StrToIntDef(const std::string& text, int32_t def) {
 
 TSettings ReadSettings(const std::string& ini_path, const std::string& default_folder) {
   TIniFile ini = TIniFile::Load(ini_path);
-  TSettings s;
-  s.folder = default_folder;
-  for (const Key& k : kKeys) {
+  TSettings s = DefaultSettings(default_folder);
+  for (const TSettingRow& k : kRows) {
     std::visit(
         [&](auto member) {
           auto& field = s.*member;
           using T = std::remove_reference_t<decltype(field)>;
           if constexpr (std::is_same_v<T, std::string>)
-            field = ini.ReadString(k.section, k.name, field);
+            field = ini.ReadString(k.section, k.key, field);
           else if constexpr (std::is_same_v<T, bool>)
-            field = StrToIntDef(ini.ReadString(k.section, k.name, ""), field ? 1 : 0) != 0;
+            field = StrToIntDef(ini.ReadString(k.section, k.key, ""), field ? 1 : 0) != 0;
           else
-            field = StrToIntDef(ini.ReadString(k.section, k.name, ""), field);
+            field = StrToIntDef(ini.ReadString(k.section, k.key, ""), field);
+          if constexpr (std::is_same_v<T, int32_t>)
+            if (k.clampOnRead) field = ClampToRow(k, field);
         },
         k.member);
   }
@@ -143,7 +184,7 @@ TSettings ReadSettings(const std::string& ini_path, const std::string& default_f
 
 void WriteSettings(const std::string& ini_path, const TSettings& values, ISettingsFileWriter* writer) {
   TIniFile ini = TIniFile::Load(ini_path);
-  for (const Key& k : kKeys) {
+  for (const TSettingRow& k : kRows) {
     std::string text = std::visit(
         [&](auto member) -> std::string {
           const auto& field = values.*member;
@@ -159,7 +200,7 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
           }
         },
         k.member);
-    ini.WriteString(k.section, k.name, text);
+    ini.WriteString(k.section, k.key, text);
   }
   // The per-user folder of an installed copy may not exist yet; any other
   // missing folder is the caller's error, not ours to create.

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "platform/color.h"
 #include "platform/exceptions.h"
@@ -28,7 +30,39 @@ struct TSettings {
 // The cross-fade's time in tenths of a second: a value outside 0..3 s is
 // brought to the nearest bound (below 0: a hard cut).
 constexpr int32_t kFadeTimeMax = 30;
-int32_t ClampFadeTime(int32_t tenths);
+
+enum class TSettingType { kText, kInteger, kBoolean, kColor, kChoice };
+// How xscreensaver's settings page shows a setting.
+enum class TPageControl { kNone, kFile, kSlider, kCheckBox, kSelect };
+
+// One setting: where the file keeps it, what it may hold, and the options
+// and controls that set it. Its default is the member's initial value in
+// TSettings. A new setting is a member there and a row here.
+struct TSettingRow {
+  const char* section;
+  const char* key;
+  std::variant<std::string TSettings::*, int32_t TSettings::*, bool TSettings::*> member;
+  TSettingType type;
+  int32_t low = 0, high = 0;  // integers and choices: the range the controls keep
+  bool clampOnRead = false;   // brought within low..high where the file is read
+  const char* dialogControl = nullptr;
+  // Host options: one that takes a value, and switches that set 1 and 0.
+  const char* hostValue = nullptr;
+  const char* hostOn = nullptr;
+  const char* hostOff = nullptr;
+  bool TSettings::*hostValueAlsoSets = nullptr;  // turned on by the value option
+  TPageControl page = TPageControl::kNone;
+  const char* pageId = nullptr;
+  const char* pageLabel = nullptr;
+  const char* pageLowLabel = nullptr;   // a slider's ends; a choice's 0 and 1
+  const char* pageHighLabel = nullptr;
+};
+// In the order the file is read and written.
+const std::vector<TSettingRow>& SettingsTable();
+// The value brought within the row's range.
+int32_t ClampToRow(const TSettingRow& row, int32_t value);
+// The built-in settings, the settings file left aside.
+TSettings DefaultSettings(const std::string& default_folder);
 
 // The settings file of the running program: for an installed copy (its real
 // path lies under the install prefix compiled in) the per-user

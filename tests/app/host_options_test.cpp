@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "config/settings.h"
 
@@ -75,6 +77,90 @@ TEST(HostOptions, FadeTakesTenthsWithinItsRange) {
     ApplyHostOptions(*ParseHostCommand(line), s);
     EXPECT_EQ(s.fadeTime, want) << args.front();
   }
+}
+
+TEST(HostOptions, IntegersAreKeptWithinTheDialogsRanges) {
+  const std::pair<std::vector<std::string>, int32_t> cases[] = {
+      {{"--delay", "25"}, 25}, {{"--delay", "0"}, 1},   {{"--delay=-7"}, 1},
+      {{"--delay", "61"}, 60}, {{"-delay", "x"}, 12}, {{"--delay", "0x3C"}, 60}};
+  for (const auto& [args, want] : cases) {
+    std::vector<std::string> line = {"--root"};
+    line.insert(line.end(), args.begin(), args.end());
+    TSettings s;
+    s.changeSec = 12;  // as read from the file
+    ApplyHostOptions(*ParseHostCommand(line), s);
+    EXPECT_EQ(s.changeSec, want) << args.back();
+  }
+}
+
+// Under a settings page the command line is the whole configuration: what it
+// does not give takes the built-in default, whatever the file says.
+TEST(HostOptions, DefaultsLeaveTheFileAside) {
+  TSettings file;
+  file.folder = "/from/file";
+  file.changeSec = 42;
+  file.putFilename = true;
+  file.extend = false;
+  file.bgColorEnable = true;
+  file.fadeTime = 20;
+  file.drawMode = 1;
+  TSettings s = file;
+  ApplyHostOptions(*ParseHostCommand({"--root", "--defaults", "--fade", "5"}), s, "/built/in");
+  TSettings want;
+  want.folder = "/built/in";
+  want.fadeTime = 5;
+  EXPECT_EQ(s.folder, want.folder);
+  EXPECT_EQ(s.changeSec, want.changeSec);
+  EXPECT_EQ(s.putFilename, want.putFilename);
+  EXPECT_EQ(s.extend, want.extend);
+  EXPECT_EQ(s.bgColorEnable, want.bgColorEnable);
+  EXPECT_EQ(s.drawMode, want.drawMode);
+  EXPECT_EQ(s.fadeTime, 5);
+  // Without it the file's values stay where the command line says nothing.
+  s = file;
+  ApplyHostOptions(*ParseHostCommand({"--root", "--fade", "5"}), s, "/built/in");
+  EXPECT_EQ(s.folder, "/from/file");
+  EXPECT_TRUE(s.putFilename);
+  EXPECT_EQ(s.changeSec, 42);
+}
+
+std::string SourceFile(const std::string& name) {
+  std::ifstream in(std::string(ORV_SOURCE_DIR) + "/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(HostOptions, TheSettingsPageIsTheOneTheTableMakes) {
+  const std::string page = XScreensaverPage();
+  EXPECT_EQ(SourceFile("data/orvanne.xml"), page) << "data/orvanne.xml is out of date; it should read:\n" << page;
+  // Every option the page passes is one the program knows.
+  size_t at = 0;
+  int args = 0;
+  while ((at = page.find("arg", at)) != std::string::npos) {
+    const size_t dashes = page.find("\"--", at);
+    at = page.find('"', dashes + 1);
+    std::string option = page.substr(dashes + 1, at - dashes - 1);
+    std::vector<std::string> line = {"--root", "--defaults"};
+    const size_t space = option.find(' ');
+    if (space != std::string::npos) option.resize(space);
+    ++args;
+    if (option == "--root" || option == "--defaults") continue;
+    line.push_back(option);
+    if (space != std::string::npos) line.push_back(option == "--folder" ? "/p" : "3");
+    const auto cmd = ParseHostCommand(line);
+    ASSERT_TRUE(cmd);
+    EXPECT_EQ(cmd->options.size(), 1u) << option;
+  }
+  EXPECT_GE(args, 10);
+}
+
+TEST(HostOptions, TheManPageNamesEveryOption) {
+  std::string man = SourceFile("data/orvanne.1");
+  for (const THostOption& o : HostOptionTable()) {
+    std::string escaped = "\\fB\\-\\-";
+    for (const char* c = o.name; *c; ++c) escaped += *c == '-' ? std::string("\\-") : std::string(1, *c);
+    EXPECT_NE(man.find(escaped + "\\fR"), std::string::npos) << o.name;
+  }
+  EXPECT_NE(man.find("\\fB\\-\\-defaults\\fR"), std::string::npos);
 }
 
 TEST(HostOptions, WindowIdsAreDecimalOrHex) {

@@ -15,6 +15,7 @@
 #include "config/dialog_fixture.h"
 #include "config/glyphs.h"
 #include "platform/gui/app_icon.h"
+#include "platform/gui/language.h"
 #include "platform/paths.h"
 
 namespace orv::test {
@@ -64,14 +65,14 @@ const ControlRow kControls[] = {
     {"chkPutFullPath", "GroupBox5", 24, 32, 145, 17, "フルパス名を表示する", 12},
     {"chkPutExtention", "GroupBox5", 24, 56, 137, 17, "拡張子を表示する", 12},
     {"RadioGroup", "frmConfig", 8, 424, 425, 65, "描画方式", 13},
-    {"btnOK", "frmConfig", 272, 504, 73, 25, "O K", 12},
-    {"btnCancel", "frmConfig", 360, 504, 73, 25, "キャンセル", 12},
-    // Options added to the original form, below it.
-    {"grpOptions", "frmConfig", 8, 542, 425, 92, "その他", 12},
+    // Options added to the original form, below it, and the buttons at the bottom.
+    {"grpOptions", "frmConfig", 8, 504, 425, 92, "その他", 12},
     {"chkAutoRotate", "grpOptions", 16, 20, 393, 17, "写真の向き (EXIF) に合わせて回転する", 12},
     {"chkSubFolders", "grpOptions", 16, 44, 393, 17, "サブフォルダも含める", 12},
     {"lblFadeTime", "grpOptions", 16, 70, 0, 0, "切り替えのフェード時間", 12},
     {"spnFadeTime", "grpOptions", 168, 66, 81, 21, nullptr, 12},
+    {"btnOK", "frmConfig", 272, 611, 73, 25, "O K", 12},
+    {"btnCancel", "frmConfig", 360, 611, 73, 25, "キャンセル", 12},
 };
 
 using DialogLayoutTest = DialogTest;
@@ -106,8 +107,8 @@ TEST_F(DialogLayoutTest, ControlsSitWhereTheFormPutsThem) {
 TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   Open();
   EXPECT_EQ(form_->windowTitle(), QString::fromLatin1("Orvanne"));
-  // The original form's 542 pixels and three rows of options below them.
-  EXPECT_EQ(form_->size(), QSize(444, 642));
+  // The original form, three rows of options and the buttons below them.
+  EXPECT_EQ(form_->size(), QSize(444, 649));
   EXPECT_EQ(form_->minimumSize(), form_->maximumSize());
   // Centred on the screen, within the width of a window frame.
   EXPECT_LE((form_->geometry().center() - QGuiApplication::primaryScreen()->geometry().center()).manhattanLength(), 6);
@@ -127,6 +128,46 @@ TEST_F(DialogLayoutTest, WindowIsAFixedTopMostDialogCaptionedWithTheTitle) {
   EXPECT_EQ(form_->font().pixelSize(), 12);
 }
 
+// Texts differ in width between the languages; no control may run into
+// another, and the buttons stay at the bottom.
+TEST_F(DialogLayoutTest, NoTwoControlsOverlapInEitherLanguage) {
+  for (TUiLanguage language : {TUiLanguage::kJapanese, TUiLanguage::kEnglish}) {
+    SCOPED_TRACE(language == TUiLanguage::kEnglish ? "English" : "Japanese");
+    ASSERT_TRUE(InstallTranslations(language));
+    Open();
+    // A label's line is as high as its font's pixel size, as the form was
+    // laid out (its labels stand 12 pixels apart); Qt adds leading below.
+    auto box = [](const QWidget* w) {
+      const QRect g = w->geometry();
+      return qobject_cast<const QLabel*>(w) ? QRect(g.x(), g.y(), g.width(), w->font().pixelSize()) : g;
+    };
+    int overlaps = 0;
+    QList<QWidget*> parents = form_->findChildren<QWidget*>();
+    parents << form_.data();
+    for (QWidget* parent : parents) {
+      const QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+      for (qsizetype i = 0; i < children.size(); ++i)
+        for (qsizetype j = i + 1; j < children.size(); ++j) {
+          if (!children[i]->isVisibleTo(form_) || !children[j]->isVisibleTo(form_)) continue;
+          const bool overlap = box(children[i]).intersects(box(children[j]));
+          overlaps += overlap;
+          EXPECT_FALSE(overlap) << children[i]->objectName().toStdString() << " and "
+                                << children[j]->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(overlaps, 0);
+    const QRect ok = Get("btnOK")->geometry();
+    for (QWidget* w : form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (w->objectName() == QLatin1String("btnOK") || w->objectName() == QLatin1String("btnCancel")) continue;
+      EXPECT_LT(w->geometry().bottom(), ok.top()) << w->objectName().toStdString();
+    }
+    EXPECT_LE(ok.bottom(), form_->height());
+    form_->close();
+    ASSERT_TRUE(Gone());
+  }
+  ASSERT_TRUE(InstallTranslations(TUiLanguage::kJapanese));
+}
+
 TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
   WriteIni("[Filename]\nPutFilename=1\n[BGColor]\nEnable=1\n");  // every control enabled
   Open();
@@ -134,8 +175,8 @@ TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
   const char* expected[] = {"btnIllustFolderSelect", "btnIllustFolderOpen", "edtIllustChangeSec",
                             "chkBackColorEnable",    "btnBGColor",          "chkIllustExtend",
                             "chkPutFilename",        "chkPutFullPath",      "chkPutExtention",
-                            "RadioGroupItem0",       "btnOK",               "btnCancel",
-                            "chkAutoRotate",         "chkSubFolders",       "spnFadeTime",
+                            "RadioGroupItem0",       "chkAutoRotate",       "chkSubFolders",
+                            "spnFadeTime",           "btnOK",               "btnCancel",
                             "edtIllustFolder"};
   for (const char* name : expected) {
     Key(Qt::Key_Tab);

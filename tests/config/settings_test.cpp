@@ -62,7 +62,12 @@ TEST_F(SettingsFile, ValuesAreReadWithTheirEncodings) {
       {"ChangeSec=$1E", "BGIllust", [](const TSettings& s) { return s.changeSec == 30; }},
       {"ChangeSec=0x", "BGIllust", [](const TSettings& s) { return s.changeSec == 10; }},
       {"ChangeSec=", "BGIllust", [](const TSettings& s) { return s.changeSec == 10; }},
+      // The display takes the interval as written; the fade is kept within 0..3 s where it is read.
       {"ChangeSec=100", "BGIllust", [](const TSettings& s) { return s.changeSec == 100; }},
+      {"ChangeSec=-4", "BGIllust", [](const TSettings& s) { return s.changeSec == -4; }},
+      {"FadeTime=99", "Settings", [](const TSettings& s) { return s.fadeTime == 30; }},
+      {"FadeTime=-2", "Settings", [](const TSettings& s) { return s.fadeTime == 0; }},
+      {"FadeTime=$F", "Settings", [](const TSettings& s) { return s.fadeTime == 15; }},
       {"Extend=2", "BGIllust", [](const TSettings& s) { return s.extend; }},
       {"Extend=0", "BGIllust", [](const TSettings& s) { return !s.extend; }},
       {"Extend=yes", "BGIllust", [](const TSettings& s) { return s.extend; }},

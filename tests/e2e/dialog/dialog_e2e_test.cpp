@@ -96,11 +96,11 @@ class DialogE2ETest : public ::testing::Test {
 TEST_F(DialogE2ETest, ShowsJapaneseLabelsAndSavesWhatTheUserChanges) {
   StartDialog();
   EXPECT_EQ(origin_.width, 444);
-  // The original form's 542 pixels and three rows of options below them.
-  EXPECT_EQ(origin_.height, 642);
+  // The original form, three rows of options and the buttons below them.
+  EXPECT_EQ(origin_.height, 649);
   // Centred on the 1920 x 1080 screen (there is no window frame here).
   EXPECT_EQ(origin_.x, (1920 - 444) / 2);
-  EXPECT_EQ(origin_.y, (1080 - 642) / 2);
+  EXPECT_EQ(origin_.y, (1080 - 649) / 2);
   const PpmImage shot = SettledScreenshot("dialog");
   SaveArtifact(shot.Crop({origin_.x, origin_.y, origin_.width, origin_.height}), "dialog_window");
   for (const auto& label : kJapaneseLabels) {
