@@ -1,13 +1,8 @@
 #include "app/run_hosted.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QGuiApplication>
 #include <QSocketNotifier>
 #include <cstdio>
-#include <cstdlib>
 
 #include "display/main_form.h"
 #include "platform/gui/application.h"
@@ -15,6 +10,8 @@
 #include "platform/gui/host_window.h"
 #include "platform/gui/language.h"
 #include "platform/gui/window_stack.h"
+#include "platform/native.h"
+#include "platform/termination_signals.h"
 #include "platform/window_mark.h"
 
 namespace orv {
@@ -27,25 +24,6 @@ constexpr int kPreviewMaxHeight = 480;
 // A host starts the next copy while the last one is still going.
 constexpr int kMarkWaitMs = 2000;
 
-int g_signal_pipe[2] = {-1, -1};
-volatile sig_atomic_t g_loop_running = 0;
-
-void OnSignal(int) {
-  // Before the message loop (the folder scan) there is nothing to tidy.
-  if (!g_loop_running) ::_exit(0);
-  const char byte = 1;
-  ssize_t ignored = ::write(g_signal_pipe[1], &byte, 1);
-  (void)ignored;
-}
-
-void InstallSignalHandlers() {
-  if (::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  struct sigaction sa {};
-  sa.sa_handler = OnSignal;
-  sigemptyset(&sa.sa_mask);
-  for (int sig : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(sig, &sa, nullptr);
-}
-
 int Fail(const std::string& text) {
   std::fprintf(stderr, "orvanne: %s\n", text.c_str());
   return 1;
@@ -54,7 +32,7 @@ int Fail(const std::string& text) {
 }  // namespace
 
 int RunHosted(const THostCommand& command, int& argc, char** argv) {
-  InstallSignalHandlers();
+  const NativeHandle stop_signals = WatchTerminationSignals();
 
   std::string id_text;
   const char* source;
@@ -62,8 +40,7 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
     id_text = command.windowId;
     source = "--window-id";
   } else {
-    const char* env = std::getenv("XSCREENSAVER_WINDOW");
-    if (env && *env) id_text = env;
+    id_text = native::GetEnv("XSCREENSAVER_WINDOW");
     source = "XSCREENSAVER_WINDOW";
   }
   std::optional<unsigned long> id;
@@ -104,16 +81,16 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
   auto* watcher = new ForeignWindowWatcher(*id, form);
   QObject::connect(watcher, &ForeignWindowWatcher::resized, form, [form](int w, int h) { form->resize(w, h); });
   QObject::connect(watcher, &ForeignWindowWatcher::hostDestroyed, qApp, [] { TApplication::Instance().Terminate(); });
-  if (g_signal_pipe[0] >= 0) {
-    auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, form);
+  if (stop_signals != kNoHandle) {
+    auto* notifier = new QSocketNotifier(qintptr(stop_signals), QSocketNotifier::Read, form);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp, [] { TApplication::Instance().Terminate(); });
   }
   form->setAttribute(Qt::WA_DeleteOnClose);
   app.SetMainForm(form);
   form->ShowInHost();
-  g_loop_running = 1;
+  SetTerminationLoopRunning(true);
   app.Run();
-  g_loop_running = 0;
+  SetTerminationLoopRunning(false);
   app.SetMainForm(nullptr);
   app.Finalize();
   SetScreen(nullptr);

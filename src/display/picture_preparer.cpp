@@ -1,13 +1,12 @@
 #include "display/picture_preparer.h"
 
-#include <time.h>
-
 #include "display/fit_picture.h"
 #include "display/upright.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"
 #include "platform/canvas.h"
 #include "platform/gui/gui_canvas.h"
+#include "platform/native.h"
 
 namespace orv {
 
@@ -19,11 +18,7 @@ int64_t Ns(SteadyClock::time_point from, SteadyClock::time_point to) {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count();
 }
 
-int64_t ThreadCpuNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
+int64_t ThreadCpuNs() { return int64_t(native::ThreadCpuMilliseconds()) * 1000000; }
 
 // Lets libjpeg decode the smallest size that is still at least the fitted
 // size; the halftone stretch does the rest. Returns the shift chosen.
