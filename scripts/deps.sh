@@ -41,6 +41,12 @@ ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-pr
                    xscreensaver mate-screensaver dbus-daemon weston qt6-wayland
                    "${ORV_PACKAGE_PACKAGES[@]}" "${ORV_PACKAGE_CHECK_PACKAGES[@]}")
 
+# The Windows build (scripts/build-windows.sh): mingw-w64 with the posix
+# thread model (the win32 one has no std::mutex), its static zlib, nasm for
+# libjpeg-turbo's SIMD, dpkg-dev for apt-get source, and Wine for the tests.
+ORV_WINDOWS_PACKAGES=(cmake make dpkg-dev nasm g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
+                      googletest wine wine64)
+
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
 ORV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 

@@ -1,8 +1,5 @@
 // The entry: the instance guard, the application's title, and the mode the
 // command line asks for.
-#include <unistd.h>
-
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -15,6 +12,7 @@
 #include "app/process_command_line.h"
 #include "platform/gui/application.h"
 #include "platform/instance_mark.h"
+#include "platform/termination_signals.h"
 
 namespace {
 constexpr const char* kInstanceMark = "Mutex_of_tobrinel";
@@ -28,10 +26,7 @@ int main(int argc, char** argv) {
 
   // Without a session bus, D-Bus would autolaunch one for us (from Qt's
   // platform theme) and leave it running after we end.
-  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if ((!bus || !*bus) && (!runtime || ::access((std::string(runtime) + "/bus").c_str(), F_OK) != 0))
-    ::setenv("DBUS_SESSION_BUS_ADDRESS", "disabled:", 1);
+  orv::PreventSessionBusAutolaunch();
 
   if (orv::IsAddToXscreensaver(args)) return orv::AddToXscreensaver(argc, argv);
 

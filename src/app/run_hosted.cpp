@@ -2,7 +2,6 @@
 
 #include <QGuiApplication>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/stop_signals.h"
 #include "display/main_form.h"
@@ -11,6 +10,8 @@
 #include "platform/gui/host_window.h"
 #include "platform/gui/language.h"
 #include "platform/gui/window_stack.h"
+#include "platform/native.h"
+#include "platform/termination_signals.h"
 #include "platform/window_mark.h"
 
 namespace orv {
@@ -37,8 +38,7 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
     id_text = command.windowId;
     source = "--window-id";
   } else {
-    const char* env = std::getenv("XSCREENSAVER_WINDOW");
-    if (env && *env) id_text = env;
+    id_text = native::GetEnv("XSCREENSAVER_WINDOW");
     source = "XSCREENSAVER_WINDOW";
   }
   std::optional<unsigned long> id;

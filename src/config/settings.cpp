@@ -1,16 +1,14 @@
 #include "config/settings.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <iterator>
 #include <type_traits>
 #include <variant>
 
 #include "config/config_rules.h"
 #include "platform/file_util.h"
+#include "platform/native.h"
 #include "platform/hex_digit.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
@@ -61,7 +59,8 @@ std::string InstallPrefix() {
 }  // namespace
 
 std::string SettingsFilePath() {
-  return SettingsFilePathFor(ProgramPath(), InstallPrefix(), std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+  const std::string xdg = native::GetEnv("XDG_CONFIG_HOME"), home = native::GetEnv("HOME");
+  return SettingsFilePathFor(ProgramPath(), InstallPrefix(), xdg.c_str(), home.c_str());
 }
 
 std::string DefaultFolderFor(const std::string& program_path, const std::string& prefix,
@@ -204,13 +203,14 @@ void WriteSettings(const std::string& ini_path, const TSettings& values, ISettin
   }
   // The per-user folder of an installed copy may not exist yet; any other
   // missing folder is the caller's error, not ours to create.
-  if (ini_path == PerUserSettingsPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"))) {
+  const std::string xdg = native::GetEnv("XDG_CONFIG_HOME"), home = native::GetEnv("HOME");
+  if (ini_path == PerUserSettingsPath(xdg.c_str(), home.c_str())) {
     const std::string folder = FolderOf(ini_path);
     for (size_t i = 1; i <= folder.size(); ++i)
-      if (i == folder.size() || folder[i] == '/') ::mkdir(folder.substr(0, i).c_str(), 0700);
+      if (i == folder.size() || native::IsPathDelimiter(folder[i])) native::CreateFolder(folder.substr(0, i));
   }
   AtomicWriter atomic;
-  int err = (writer ? writer : &atomic)->Replace(ini_path, ini.Content());
+  int err = (writer ? writer : &atomic)->Replace(ini_path, ini.FileBytes(native::AnsiCodePage()));
   if (err != 0) throw ESettingsWriteError(ORV_TRANSLATE_NOOP("Exception", "%s に書き込めません"), ini_path);
 }
 

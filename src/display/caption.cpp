@@ -1,10 +1,11 @@
 #include "display/caption.h"
 
+#include "platform/paths.h"
+
 namespace orv {
 
 std::string CaptionText(const std::string& path, bool putFullPath, bool putExtention) {
-  const size_t slash = path.rfind('/');
-  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const size_t name_start = path.size() - ExtractFileName(path).size();
   std::string text = path;
   size_t name_in_text = name_start;
   if (!putFullPath) {

@@ -58,14 +58,14 @@ void AddListedFiles(std::vector<std::string>& pictures, const std::string& folde
   }
   for (const TPictureFormat& pass : PictureFormats()) {
     for (size_t i = 0; i < names.size(); ++i)
-      if (exts[i] == pass.ext) Append(pictures, folder + "/" + names[i], progress);
+      if (exts[i] == pass.ext) Append(pictures, JoinPath(folder, names[i]), progress);
     if (steps && pass.searchBar) {
       progress.SetProgress(pass.searchBar);
       progress.Repaint();
     }
   }
   for (size_t i = 0; i < names.size(); ++i)
-    if (exts[i] == "lnk") AddShortcutTarget(pictures, folder + "/" + names[i], progress);
+    if (exts[i] == "lnk") AddShortcutTarget(pictures, JoinPath(folder, names[i]), progress);
 }
 
 }  // namespace
@@ -76,13 +76,13 @@ void AddFilesWithExt(std::vector<std::string>& pictures, const std::string& fold
                      const std::string& ext, ISearchProgress& progress) {
   // A separator always goes in, even after a folder that ends with one.
   for (std::string& name : ListFilesWithExt(folder, ext))
-    Append(pictures, folder + "/" + name, progress);
+    Append(pictures, JoinPath(folder, name), progress);
 }
 
 void AddShortcutTargets(std::vector<std::string>& pictures, const std::string& folder,
                         ISearchProgress& progress) {
   for (const std::string& name : ListFilesWithExt(folder, "lnk"))
-    AddShortcutTarget(pictures, folder + "/" + name, progress);
+    AddShortcutTarget(pictures, JoinPath(folder, name), progress);
 }
 
 std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgress& progress) {
@@ -128,7 +128,7 @@ std::vector<std::string> SearchPictures(const std::string& folder, ISearchProgre
         if (next.depth < limits.maxDepth)
           for (const TFolderListing::Folder& sub : listing.folders)
             if (seen.insert({sub.id.device, sub.id.inode}).second)
-              queue.push_back({next.path + "/" + sub.name, next.depth + 1});
+              queue.push_back({JoinPath(next.path, sub.name), next.depth + 1});
       }
       if (first) continue;
       // Folders listed against folders known: short of 100 until the end.

@@ -1,7 +1,5 @@
 #include "display/picture_preparer.h"
 
-#include <time.h>
-
 #include "display/fit_picture.h"
 #include "display/upright.h"
 #include "picture/coded_image.h"
@@ -9,6 +7,7 @@
 #include "picture/picture.h"
 #include "platform/area_stretch.h"
 #include "platform/canvas.h"
+#include "platform/native.h"
 
 namespace orv {
 
@@ -20,11 +19,7 @@ int64_t Ns(SteadyClock::time_point from, SteadyClock::time_point to) {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(to - from).count();
 }
 
-int64_t ThreadCpuNs() {
-  timespec ts{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
+int64_t ThreadCpuNs() { return int64_t(native::ThreadCpuMilliseconds()) * 1000000; }
 
 // Lets the decoder (libjpeg, libwebp) decode the smallest size that is still
 // at least the fitted size; the halftone stretch does the rest. Returns the

@@ -1,17 +1,20 @@
 #include "platform/file_util.h"
 
-#include <fstream>
-#include <sstream>
+#include "platform/exceptions.h"
+#include "platform/stream.h"
 
 namespace orv {
 
 bool ReadWholeFile(const std::string& path, std::string* content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  *content = ss.str();
-  return true;
+  try {
+    TFileStream in(path, fmOpenRead);
+    const int64_t size = in.Size();
+    content->assign(size_t(size), '\0');
+    content->resize(size_t(in.Read(content->data(), size)));
+    return true;
+  } catch (const Exception&) {
+    return false;
+  }
 }
 
 }  // namespace orv

@@ -1,8 +1,7 @@
 #include "platform/ini_file.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "platform/file_util.h"
+#include "platform/native.h"
 #include "platform/paths.h"
 
 namespace orv {
@@ -47,10 +46,76 @@ std::string CutValue(std::string v) {
   return v;
 }
 
+// UTF-16 (little-endian) and UTF-8; unpaired surrogates and broken
+// sequences become U+FFFD.
+std::string Utf16LeToUtf8(const std::string& b) {
+  std::string out;
+  auto unit = [&](size_t i) { return uint32_t(uint8_t(b[i])) | uint32_t(uint8_t(b[i + 1])) << 8; };
+  for (size_t i = 0; i + 1 < b.size(); i += 2) {
+    uint32_t c = unit(i);
+    if (c >= 0xD800 && c < 0xDC00 && i + 3 < b.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+      i += 2;
+    } else if (c >= 0xD800 && c < 0xE000) {
+      c = 0xFFFD;
+    }
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | (c >> 6));
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | (c >> 12));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | (c >> 18));
+      out += char(0x80 | ((c >> 12) & 0x3F));
+      out += char(0x80 | ((c >> 6) & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string Utf8ToUtf16Le(const std::string& s) {
+  std::string out;
+  auto put = [&](uint32_t u) {
+    out += char(u & 0xFF);
+    out += char(u >> 8);
+  };
+  for (size_t i = 0; i < s.size();) {
+    const uint8_t b0 = uint8_t(s[i]);
+    const int len = b0 < 0x80 ? 1 : (b0 >> 5) == 6 ? 2 : (b0 >> 4) == 14 ? 3 : (b0 >> 3) == 30 ? 4 : 0;
+    uint32_t c = len == 1 ? b0 : len == 2 ? (b0 & 0x1F) : len == 3 ? (b0 & 0x0F) : (b0 & 0x07);
+    bool ok = len > 0 && i + size_t(len) <= s.size();
+    for (int k = 1; ok && k < len; ++k) {
+      const uint8_t bk = uint8_t(s[i + size_t(k)]);
+      ok = (bk & 0xC0) == 0x80;
+      c = (c << 6) | (bk & 0x3F);
+    }
+    if (!ok) {
+      put(0xFFFD);
+      ++i;
+      continue;
+    }
+    i += size_t(len);
+    if (c >= 0x10000) {
+      put(0xD800 + ((c - 0x10000) >> 10));
+      put(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      put(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(const std::string& content) {
   if (content.find("\r\n") != std::string::npos) eol_ = "\r\n";
+  else if (content.find('\n') != std::string::npos) eol_ = "\n";
+  else eol_ = native::kLineEnd;
   final_eol_ = content.empty() || content.back() == '\n';
   size_t i = 0;
   while (i < content.size()) {
@@ -63,12 +128,40 @@ TIniFile::TIniFile(const std::string& content) {
   }
 }
 
-TIniFile TIniFile::Load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return TIniFile();
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  return TIniFile(ss.str());
+TIniFile TIniFile::Load(const std::string& path, unsigned code_page) {
+  std::string bytes;
+  if (!ReadWholeFile(path, &bytes)) return TIniFile();
+  return FromFileBytes(bytes, code_page);
+}
+
+TIniFile TIniFile::Load(const std::string& path) { return Load(path, native::AnsiCodePage()); }
+
+TIniFile TIniFile::FromFileBytes(const std::string& bytes, unsigned code_page) {
+  std::string text;
+  Encoding encoding = Encoding::kCodePage;
+  if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+    encoding = Encoding::kUtf16;
+    text = Utf16LeToUtf8(bytes.substr(2));
+  } else if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+    encoding = Encoding::kUtf8Bom;
+    text = bytes.substr(3);
+  } else if (code_page == 0 || !native::CodePageToUtf8(code_page, bytes, &text)) {
+    text = bytes;  // not valid in the code page: kept byte for byte
+  }
+  TIniFile ini(text);
+  ini.encoding_ = encoding;
+  return ini;
+}
+
+std::string TIniFile::FileBytes(unsigned code_page) const {
+  const std::string text = Content();
+  if (encoding_ == Encoding::kUtf8Bom) return "\xEF\xBB\xBF" + text;
+  if (encoding_ == Encoding::kCodePage) {
+    if (code_page == 0) return text;
+    std::string out;
+    if (native::Utf8ToCodePage(code_page, text, &out)) return out;
+  }
+  return "\xFF\xFE" + Utf8ToUtf16Le(text);
 }
 
 int TIniFile::FindSection(const std::string& section) const {

@@ -2,7 +2,10 @@
 // section and key names match without regard to case, values are read
 // without surrounding blanks and without one pair of enclosing quotes, at most
 // 2047 characters of a value are seen, a missing key or section is appended
-// when written, and every other line is kept as it was.
+// when written, and every other line is kept as it was. In memory the text is
+// UTF-8; the file is in the system's ANSI code page (CP932, CP1252, ...) as
+// the profile functions write it, or UTF-16 with a byte-order mark, which
+// they also read.
 #pragma once
 
 #include <string>
@@ -14,11 +17,17 @@ class TIniFile {
  public:
   static constexpr size_t kMaxValueLength = 2047;
 
-  TIniFile() = default;
+  TIniFile() : TIniFile(std::string()) {}
   explicit TIniFile(const std::string& content);
 
   // Reads a file; a missing or unreadable file gives an empty document.
-  static TIniFile Load(const std::string& path);
+  // code_page 0 takes the bytes as they are (UTF-8).
+  static TIniFile Load(const std::string& path, unsigned code_page);
+  static TIniFile Load(const std::string& path);  // in the system's code page
+  static TIniFile FromFileBytes(const std::string& bytes, unsigned code_page);
+  // The file's bytes: in its own encoding when it had a byte-order mark, else
+  // in code_page; UTF-16 when the code page cannot hold every character.
+  std::string FileBytes(unsigned code_page) const;
 
   // The value of section/key, or def when the key is absent.
   std::string ReadString(const std::string& section, const std::string& key,
@@ -38,7 +47,8 @@ class TIniFile {
   int SectionEnd(int header) const;
 
   std::vector<std::string> lines_;  // without their line ends
-  std::string eol_ = "\n";
+  std::string eol_;
+  enum class Encoding { kCodePage, kUtf8Bom, kUtf16 } encoding_ = Encoding::kCodePage;
   bool final_eol_ = true;
 };
 

@@ -28,43 +28,65 @@ std::string SettingsPathFor(const std::string& program_path) {
   return ChangeFileExt(program_path, ".ini");
 }
 
+namespace {
+size_t LastDelimiter(const std::string& path) {
+  for (size_t i = path.size(); i > 0; --i)
+    if (native::IsPathDelimiter(path[i - 1])) return i - 1;
+  return std::string::npos;
+}
+
+// Start of the extension's dot in the last component, or npos.
+size_t ExtDot(const std::string& path) {
+  const size_t delim = LastDelimiter(path);
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (delim != std::string::npos && dot < delim)) return std::string::npos;
+  return dot;
+}
+}  // namespace
+
 std::string FolderOf(const std::string& path) {
-  auto pos = path.rfind('/');
+  const size_t pos = LastDelimiter(path);
   if (pos == std::string::npos) return {};
-  if (pos == 0) return "/";
+  const size_t root = native::PathRootLength(path);
+  if (pos < root) return path.substr(0, root);
   return path.substr(0, pos);
 }
 
 std::string ExtractFileName(const std::string& path) {
-  auto pos = path.rfind('/');
+  const size_t pos = LastDelimiter(path);
   return pos == std::string::npos ? path : path.substr(pos + 1);
 }
 
 std::string ExtractFileExt(const std::string& path) {
-  auto slash = path.rfind('/');
-  auto dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
-  return path.substr(dot);
+  const size_t dot = ExtDot(path);
+  return dot == std::string::npos ? std::string() : path.substr(dot);
 }
 
 std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-  auto slash = path.rfind('/');
-  auto dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
-  return path.substr(0, dot) + ext;
+  const size_t dot = ExtDot(path);
+  return (dot == std::string::npos ? path : path.substr(0, dot)) + ext;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder + native::kPathDelim + name;
 }
 
 std::string ExpandFileName(const std::string& path) {
   std::string full = path;
-  if (full.empty() || full[0] != '/') {
+  if (native::PathRootLength(full) == 0) {
     std::string cwd = native::CurrentFolder();
-    if (!cwd.empty()) full = cwd + "/" + path;
+    if (!cwd.empty()) full = IncludeTrailingSeparator(cwd) + path;
   }
+  const size_t root_len = native::PathRootLength(full);
+  std::string root = full.substr(0, root_len);
+  for (auto& c : root)
+    if (native::IsPathDelimiter(c)) c = native::kPathDelim;
+  if (root.empty() || !native::IsPathDelimiter(root.back())) root += native::kPathDelim;
   std::vector<std::string> parts;
-  size_t i = 0;
+  size_t i = root_len;
   while (i <= full.size()) {
-    size_t j = full.find('/', i);
-    if (j == std::string::npos) j = full.size();
+    size_t j = i;
+    while (j < full.size() && !native::IsPathDelimiter(full[j])) ++j;
     std::string part = full.substr(i, j - i);
     if (part == "..") {
       if (!parts.empty()) parts.pop_back();
@@ -73,14 +95,14 @@ std::string ExpandFileName(const std::string& path) {
     }
     i = j + 1;
   }
-  std::string out;
-  for (auto& p : parts) out += "/" + p;
-  return out.empty() ? "/" : out;
+  std::string out = root;
+  for (size_t k = 0; k < parts.size(); ++k) out += (k ? std::string(1, native::kPathDelim) : std::string()) + parts[k];
+  return out;
 }
 
 std::string IncludeTrailingSeparator(const std::string& path) {
-  if (!path.empty() && path.back() == '/') return path;
-  return path + "/";
+  if (!path.empty() && native::IsPathDelimiter(path.back())) return path;
+  return path + native::kPathDelim;
 }
 
 std::string AsciiLower(std::string s) {

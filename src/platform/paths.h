@@ -7,7 +7,7 @@
 
 namespace orv {
 
-// Full path of the running program (through /proc/self/exe), unless a test
+// Full path of the running program, unless a test
 // has set another.
 std::string ProgramPath();
 void SetProgramPathForTesting(const std::string& path);  // empty restores the real one
@@ -15,10 +15,14 @@ void SetProgramPathForTesting(const std::string& path);  // empty restores the r
 // The program's path with its extension replaced by ".ini" (appended when the
 // file name has none).
 std::string SettingsPathFor(const std::string& program_path);
-// The folder of a path without a trailing separator; the root keeps it ("/").
+// The folder of a path without a trailing separator; a root keeps it ("/", "C:\\").
 std::string FolderOf(const std::string& path);
 
-// Pieces of a path; "/" separates.
+// A folder and a name with the system's separator between them, always
+// (also after a folder that ends with one).
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// Pieces of a path; the system's separators separate ("/", on Windows also "\\").
 std::string ExtractFileName(const std::string& path);
 // The extension with its dot, from the last "." after the last separator; empty when none.
 std::string ExtractFileExt(const std::string& path);

@@ -174,19 +174,6 @@ bool ParseShellLink(const uint8_t* data, size_t size, ShellLinkData* out) {
   }
 }
 
-std::string MapWindowsPath(const std::string& path) {
-  if (path.empty()) return {};
-  std::string p = path;
-  for (auto& c : p)
-    if (c == '\\') c = '/';
-  if (p[0] == '/' && !(p.size() > 1 && p[1] == '/')) return p;
-  if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':') {
-    std::string rest = p.substr(2);
-    return rest.empty() || rest[0] != '/' ? "/" + rest : rest;
-  }
-  return {};
-}
-
 std::string ResolveShortcut(const std::string& link_path) {
   std::string bytes;
   if (!FileExists(link_path) || !ReadWholeFile(link_path, &bytes)) return {};
@@ -195,8 +182,8 @@ std::string ResolveShortcut(const std::string& link_path) {
   if (!link.relative_path.empty()) {
     std::string rel = link.relative_path;
     for (auto& c : rel)
-      if (c == '\\') c = '/';
-    if (rel[0] != '/') {
+      if (c == '\\' || c == '/') c = native::kPathDelim;
+    if (native::PathRootLength(rel) == 0) {
       std::string candidate = ExpandFileName(IncludeTrailingSeparator(FolderOf(ExpandFileName(link_path))) + rel);
       if (!GetTruePath(candidate, true).empty()) return candidate;
     }

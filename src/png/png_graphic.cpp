@@ -1,9 +1,8 @@
 #include "png/png_graphic.h"
 
-#include <ctime>
-
 #include "picture/exif_orientation.h"
 #include "picture/picture.h"
+#include "platform/native.h"
 #include "png/png_write_stream.h"
 
 namespace orv {
@@ -38,11 +37,9 @@ const TGraphicClass kPNGGraphicClass{"TPNGGraphic", nullptr,
                                      [] { return std::unique_ptr<TGraphic>(new TPNGGraphic); }};
 
 TPNGGraphic::TPNGGraphic() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-  gmtime_r(&now, &tm);
-  time_ = TPNGTime{uint16_t(tm.tm_year + 1900), uint8_t(tm.tm_mon + 1), uint8_t(tm.tm_mday),
-                   uint8_t(tm.tm_hour),         uint8_t(tm.tm_min),     uint8_t(tm.tm_sec)};
+  const native::UtcTime u = native::UtcNow();
+  time_ = TPNGTime{uint16_t(u.year), uint8_t(u.month), uint8_t(u.day),
+                   uint8_t(u.hour), uint8_t(u.minute), uint8_t(u.second)};
 }
 
 void TPNGGraphic::ReadPNG(TStream& stream, bool with_options) {

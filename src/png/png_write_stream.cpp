@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <ctime>
 #include <utility>
 #include <vector>
 
 #include "png/png_filters.h"
+#include "platform/native.h"
 
 namespace orv {
 
@@ -144,11 +144,9 @@ void TPNGWriteStream::WriteHeaderChunks() {
   TPNGTime t{};
   bool have_time = false;
   if (WriteCurrentTime) {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    gmtime_r(&now, &tm);
-    t = TPNGTime{uint16_t(tm.tm_year + 1900), uint8_t(tm.tm_mon + 1), uint8_t(tm.tm_mday),
-                 uint8_t(tm.tm_hour),         uint8_t(tm.tm_min),     uint8_t(tm.tm_sec)};
+    const native::UtcTime u = native::UtcNow();
+    t = TPNGTime{uint16_t(u.year), uint8_t(u.month), uint8_t(u.day),
+                 uint8_t(u.hour), uint8_t(u.minute), uint8_t(u.second)};
     have_time = true;
   } else if (TimeStorage) {
     t = *TimeStorage;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/native.h"
+
 namespace orv {
 namespace {
 
@@ -54,7 +56,11 @@ TEST(TIniFile, WritesAppendNewSectionsAndKeysInOrder) {
   ini.WriteString("BGIllust", "ChangeSec", "10");
   ini.WriteString("Filename", "PutFilename", "0");
   ini.WriteString("BGIllust", "Extend", "1");
-  EXPECT_EQ(ini.Content(), "[BGIllust]\nFolder=/p\nChangeSec=10\nExtend=1\n[Filename]\nPutFilename=0\n");
+  // A new file ends its lines as the system does.
+  std::string want;
+  for (const char* line : {"[BGIllust]", "Folder=/p", "ChangeSec=10", "Extend=1", "[Filename]", "PutFilename=0"})
+    want += std::string(line) + native::kLineEnd;
+  EXPECT_EQ(ini.Content(), want);
 }
 
 TEST(TIniFile, WritesKeepEverythingElse) {

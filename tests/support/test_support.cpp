@@ -1,37 +1,53 @@
 #include "support/test_support.h"
 
-#include <iconv.h>
-#include <stdlib.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/native.h"
+
 namespace orv::test {
 
+namespace {
+// Our paths are UTF-8; the library's narrow paths are in the ANSI code page on Windows.
+std::filesystem::path FsPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+}  // namespace
+
 TempDir::TempDir() {
-  std::string base = std::filesystem::temp_directory_path().string() + "/orv_test_XXXXXX";
-  std::vector<char> buf(base.begin(), base.end());
-  buf.push_back('\0');
-  if (!::mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = buf.data();
+  // create_directory fails on an existing name, so a clash just tries again.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto dir = base / ("orv_test_" + std::to_string(random() % 1000000000));
+    std::error_code ec;
+    if (std::filesystem::create_directory(dir, ec)) {
+      std::filesystem::permissions(dir, std::filesystem::perms::owner_all, std::filesystem::perm_options::replace, ec);
+      const std::u8string u8 = dir.u8string();
+      path_.assign(u8.begin(), u8.end());
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary folder");
 }
 
 TempDir::~TempDir() {
   std::error_code ec;
   // Restore write permission on anything a test made read-only, then remove.
-  for (auto it = std::filesystem::recursive_directory_iterator(path_, ec);
+  for (auto it = std::filesystem::recursive_directory_iterator(FsPath(path_), ec);
        it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
     std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ec);
   }
-  std::filesystem::remove_all(path_, ec);
+  std::filesystem::remove_all(FsPath(path_), ec);
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
   out << content;
   if (!out) throw std::runtime_error("cannot write " + path);
 }
@@ -41,7 +57,7 @@ void WriteFile(const std::string& path, const std::vector<uint8_t>& content) {
 }
 
 std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FsPath(path), std::ios::binary);
   std::ostringstream ss;
   ss << in.rdbuf();
   return ss.str();
@@ -83,16 +99,8 @@ std::vector<uint8_t> Utf16(const std::string& s) {
 }
 
 std::string ToCp932(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  std::string in = utf8;
-  std::string out(in.size() * 2 + 4, '\0');
-  char* ip = in.data();
-  size_t il = in.size();
-  char* op = out.data();
-  size_t ol = out.size();
-  iconv(cd, &ip, &il, &op, &ol);
-  iconv_close(cd);
-  out.resize(out.size() - ol);
+  std::string out;
+  if (!native::Utf8ToCodePage(932, utf8, &out)) throw std::runtime_error("not in code page 932: " + utf8);
   return out;
 }
 
