@@ -20,6 +20,7 @@
 #include "config/config_widgets.h"
 #include "platform/gui/application.h"
 #include "platform/gui/language.h"
+#include "platform/gui/qt_window.h"
 #include "platform/paths.h"
 
 namespace orv {
@@ -112,7 +113,7 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   checking_folder_ = false;
 }
 
-void TfrmConfig::ReportMissingFolder() { ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation); }
+void TfrmConfig::ReportMissingFolder() { ShowMessageBox(Win(this), tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation); }
 
 void TfrmConfig::SwallowPendingClick() {
   if (swallowing_clicks_) return;
