@@ -28,6 +28,7 @@
 #include "display/main_form.h"
 #include "platform/gui/application.h"
 #include "platform/gui/qt_bitmap.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/screen.h"
 #include "platform/paths.h"
 
@@ -146,7 +147,7 @@ void FadeSecond(benchmark::State& state) {
   form.setWindowState(Qt::WindowNoState);
   form.setGeometry(0, 0, g_screen.size.Width, g_screen.size.Height);
   QCoreApplication::processEvents();
-  if (DevicePixelSize(form.imgMain).Width != g_screen.size.Width) {
+  if (DevicePixelSize(Win(form.imgMain)).Width != g_screen.size.Width) {
     state.SkipWithError("the form does not cover the screen");
     return;
   }

@@ -10,6 +10,7 @@
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
 #include "platform/gui/language.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/window_stack.h"
 
 namespace orv {
@@ -19,7 +20,7 @@ int RunMainForm(QWidget* form) {
   TApplication& app = TApplication::Instance();
   form->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(form, &QObject::destroyed, qApp, [] { TApplication::Instance().Terminate(); });
-  app.SetMainForm(form);
+  app.SetMainForm(Win(form));
   int rc = RunUntilStopped();
   app.SetMainForm(nullptr);
   return rc;
@@ -37,7 +38,7 @@ void ProcessCommandLine(const std::vector<std::string>& args) {
 
 void RunFullScreen() {
   auto* form = new TfrmMain;
-  HideTaskbarButton(form);
+  HideTaskbarButton(Win(form));
   form->isPreview = false;
   CoverOtherMonitors(*form);
   form->ShowFullScreen();
@@ -56,17 +57,15 @@ void RunPreview(const std::vector<std::string>& args) {
   unsigned long id = static_cast<unsigned long>(static_cast<uint32_t>(handle));
   if (!ForeignWindowExists(id)) return;
   auto* form = new TfrmMain;
-  HideTaskbarButton(form);
+  HideTaskbarButton(Win(form));
   form->isPreview = true;
-  if (!EmbedInForeignWindow(form, id)) {
+  if (!EmbedInForeignWindow(Win(form), id)) {
     delete form;
     return;
   }
-  auto* watcher = new ForeignWindowWatcher(id, form);
-  QObject::connect(watcher, &ForeignWindowWatcher::resized, form,
-                   [form](int w, int h) { SizeToForeignWindow(form, w, h); });
-  QObject::connect(watcher, &ForeignWindowWatcher::hostDestroyed, qApp,
-                   [] { TApplication::Instance().Terminate(); });
+  WatchForeignWindow(
+      id, Win(form), [] { TApplication::Instance().Terminate(); },
+      [form](int w, int h) { SizeToForeignWindow(Win(form), w, h); });
   form->ShowInHost();
   RunMainForm(form);
 }

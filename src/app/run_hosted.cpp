@@ -7,6 +7,7 @@
 #include "display/main_form.h"
 #include "platform/gui/application.h"
 #include "platform/gui/foreign_window.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/host_window.h"
 #include "platform/gui/language.h"
 #include "platform/gui/window_stack.h"
@@ -69,18 +70,17 @@ int RunHosted(const THostCommand& command, int& argc, char** argv) {
   services.adjustSettings = [&command](TSettings& s) { ApplyHostOptions(command, s); };
   services.splash = false;
   auto* form = new TfrmMain(nullptr, services);
-  HideTaskbarButton(form);
+  HideTaskbarButton(Win(form));
   form->isPreview = preview;
   form->isHosted = !preview;
-  if (!EmbedInForeignWindow(form, *id)) {
+  if (!EmbedInForeignWindow(Win(form), *id)) {
     delete form;
     return Fail(std::string(source) + ": " + FillArg(Tr("Orvanne", "ウィンドウ %1 に描画できません"), id_text));
   }
-  auto* watcher = new ForeignWindowWatcher(*id, form);
-  QObject::connect(watcher, &ForeignWindowWatcher::resized, form, [form](int w, int h) { form->resize(w, h); });
-  QObject::connect(watcher, &ForeignWindowWatcher::hostDestroyed, qApp, [] { TApplication::Instance().Terminate(); });
+  WatchForeignWindow(
+      *id, Win(form), [] { TApplication::Instance().Terminate(); }, [form](int w, int h) { form->resize(w, h); });
   form->setAttribute(Qt::WA_DeleteOnClose);
-  app.SetMainForm(form);
+  app.SetMainForm(Win(form));
   form->ShowInHost();
   RunUntilStopped();
   app.SetMainForm(nullptr);

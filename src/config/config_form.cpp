@@ -23,6 +23,8 @@
 #include "platform/gui/version.h"
 #include "platform/gui/application.h"
 #include "platform/gui/language.h"
+#include "platform/gui/qt_window.h"
+#include "platform/paths.h"
 
 namespace orv {
 
@@ -162,7 +164,7 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
 }
 
 void TfrmConfig::ReportMissingFolder() {
-  ShowMessageBox(this, tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
+  ShowMessageBox(Win(this), tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
 }
 
 void TfrmConfig::SwallowPendingClick() {

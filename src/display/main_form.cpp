@@ -15,6 +15,7 @@
 #include "display/splash_form.h"
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/language.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/window_stack.h"
 
@@ -89,7 +90,7 @@ void TfrmMain::TakeBackground() {
 
 void TfrmMain::ShowFullScreen() {
   // On its own X screen where the monitor is one; then its whole area.
-  setScreen(MonitorScreen(monitor_));
+  PlaceOnMonitor(Win(this), monitor_);
   const TRect g = Screen().MonitorGeometry(monitor_);
   setGeometry(g.Left, g.Top, g.Width(), g.Height());
   showFullScreen();
@@ -130,10 +131,10 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 void TfrmMain::FormResize() {
   imgMain->setGeometry(0, 0, width(), height());
-  const TSize device = DevicePixelSize(imgMain);
+  const TSize device = DevicePixelSize(Win(imgMain));
   // A preview shows the whole screen's frame, shrunk.
   const TSize area = isPreview ? Screen().Size() : device;
-  Resize(device.Width, device.Height, area.Width, area.Height, TextScale(this), tmrMain->isActive());
+  Resize(device.Width, device.Height, area.Width, area.Height, TextScale(Win(this)), tmrMain->isActive());
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -154,9 +155,9 @@ void TfrmMain::KeepInCharge() {
   if (isPreview || isHosted || !ScreenSaverRunning() || !isVisible()) return;
   // No window manager may keep a stay-on-top window on top: raise it
   // ourselves, at every tick, so that nothing covers the slideshow for long.
-  RaiseWindow(this);
+  RaiseWindow(Win(this));
   // One grab per program: the first form's, which takes every monitor's input.
-  if (!inputGrabbed_ && !extra_) inputGrabbed_ = GrabInput(this, imgMain);
+  if (!inputGrabbed_ && !extra_) inputGrabbed_ = GrabInput(Win(this), Win(imgMain));
 }
 
 void TfrmMain::FormDestroy() {
@@ -167,7 +168,7 @@ void TfrmMain::FormDestroy() {
   SetPictureSource(nullptr);
   Stop();
   if (!isPreview && !isHosted && !extra_) {
-    ReleaseInput(this, imgMain);
+    ReleaseInput(Win(this), Win(imgMain));
     SetScreenSaverRunning(false);
   }
 }

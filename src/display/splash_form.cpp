@@ -6,6 +6,7 @@
 #include <QProgressBar>
 
 #include "platform/gui/gui_canvas.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/window_stack.h"
 
@@ -49,7 +50,7 @@ TfrmSplash::TfrmSplash(QWidget* parent) : QWidget(parent) {
 
 void TfrmSplash::ShowExposed() {
   show();
-  WaitUntilExposed(this, kExposeWaitMs);
+  WaitUntilExposed(Win(this), kExposeWaitMs);
   sinceAnswer_.start();
 }
 

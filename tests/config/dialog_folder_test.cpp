@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "config/dialog_fixture.h"
+#include "platform/gui/qt_window.h"
 
 namespace orv::test {
 namespace {
@@ -31,7 +32,7 @@ class DialogFolderTest : public DialogTest {
     EXPECT_EQ(messages_[0].text, kMissing);
     EXPECT_EQ(messages_[0].caption, "情報");
     EXPECT_EQ(messages_[0].icon, MsgIcon::kInformation);
-    EXPECT_EQ(messages_[0].owner, form_.data());
+    EXPECT_EQ(messages_[0].owner, Win(form_.data()));
     EXPECT_EQ(Folder()->text().toStdString(), dir_.path());
     EXPECT_EQ(FocusName(), QString::fromLatin1("edtIllustFolder"));
     EXPECT_EQ(Folder()->selectedText(), Folder()->text());

@@ -6,6 +6,7 @@
 
 #include "display/monitor_forms.h"
 #include "display/splash_form.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/window_stack.h"
 #include "display_fixture.h"
 
@@ -106,7 +107,7 @@ TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
   auto form = Create();
   const Qt::WindowFlags own = form->windowFlags();
   EXPECT_NE(own & Qt::WindowType_Mask, Qt::Tool);  // the routine does it, not the form
-  HideTaskbarButton(form.get());
+  HideTaskbarButton(Win(form.get()));
   CoverOtherMonitors(*form);
   std::vector<QWidget*> forms;
   for (QWidget* w : QApplication::topLevelWidgets())

@@ -12,6 +12,7 @@
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/language.h"
 #include "platform/gui/main_thread_qt.h"
+#include "platform/gui/qt_window.h"
 #include "platform/screen_info.h"
 
 namespace orv {
@@ -41,12 +42,12 @@ class TQtApplication : public QApplication {
 
 void SetMessageBoxHook(std::function<void(const MessageBoxRequest&)> hook) { g_hook = std::move(hook); }
 
-void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption, MsgIcon icon) {
+void ShowMessageBox(TWindowHandle owner, const std::string& text, const std::string& caption, MsgIcon icon) {
   if (g_hook) {
     g_hook({owner, text, caption, icon});
     return;
   }
-  QMessageBox box(owner);
+  QMessageBox box(Widget(owner));
   box.setWindowTitle(QString::fromStdString(caption));
   box.setText(QString::fromStdString(text));
   box.setIcon(icon == MsgIcon::kInformation   ? QMessageBox::Information
@@ -107,6 +108,6 @@ int TApplication::Run() { return QApplication::exec(); }
 
 void TApplication::Terminate() { QApplication::exit(0); }
 
-void TApplication::SetMainForm(QWidget* form) { main_form_ = form; }
+void TApplication::SetMainForm(TWindowHandle form) { main_form_ = form; }
 
 }  // namespace orv

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-class QWidget;
+#include "platform/gui/window_handle.h"
 
 namespace orv {
 
@@ -13,7 +13,7 @@ namespace orv {
 enum class MsgIcon { kNone, kInformation, kExclamation, kError };
 
 struct MessageBoxRequest {
-  QWidget* owner;
+  TWindowHandle owner;
   std::string text;
   std::string caption;
   MsgIcon icon;
@@ -21,7 +21,7 @@ struct MessageBoxRequest {
 
 // Shows a modal message box with an OK button. Tests may install a hook that
 // answers instead of a real box.
-void ShowMessageBox(QWidget* owner, const std::string& text, const std::string& caption, MsgIcon icon);
+void ShowMessageBox(TWindowHandle owner, const std::string& text, const std::string& caption, MsgIcon icon);
 void SetMessageBoxHook(std::function<void(const MessageBoxRequest&)> hook);
 
 class TApplication {
@@ -48,12 +48,12 @@ class TApplication {
   void Terminate();
 
   // The form whose closing ends the message loop.
-  void SetMainForm(QWidget* form);
-  QWidget* MainForm() const { return main_form_; }
+  void SetMainForm(TWindowHandle form);
+  TWindowHandle MainForm() const { return main_form_; }
 
  private:
   std::string title_;
-  QWidget* main_form_ = nullptr;
+  TWindowHandle main_form_ = nullptr;
 };
 
 // The message the error handler shows for an exception's text.

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/gui/qt_bitmap.h"
+#include "platform/gui/qt_window.h"
 
 namespace orv {
 
@@ -79,14 +80,16 @@ IScreen& Screen() {
 
 void SetScreenForTesting(IScreen* screen) { g_screen = screen; }
 
-QScreen* MonitorScreen(int monitor) { return MonitorAt(monitor); }
+void PlaceOnMonitor(TWindowHandle window, int monitor) { Widget(window)->setScreen(MonitorAt(monitor)); }
 
-TSize DevicePixelSize(const QWidget* widget) {
+TSize DevicePixelSize(TWindowHandle window) {
+  const QWidget* widget = Widget(window);
   const qreal dpr = widget->devicePixelRatioF();
   return {int(std::lround(widget->width() * dpr)), int(std::lround(widget->height() * dpr))};
 }
 
-double TextScale(const QWidget* widget) {
+double TextScale(TWindowHandle window) {
+  const QWidget* widget = Widget(window);
   double scale = widget->devicePixelRatioF();
   // Without Qt's scaling (QT_ENABLE_HIGHDPI_SCALING=0) a large Xft.dpi shows
   // only in the logical dpi.

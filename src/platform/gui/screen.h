@@ -5,9 +5,7 @@
 #include <functional>
 
 #include "platform/bitmap.h"
-
-class QScreen;
-class QWidget;
+#include "platform/gui/window_handle.h"
 
 namespace orv {
 
@@ -35,16 +33,16 @@ class IScreen {
   virtual void MonitorSnapshot(int, TBitmap& bmp) { Snapshot(bmp); }
 };
 
-// Qt's screen for a monitor index of the Qt screen list (the primary when out
-// of range), so that a window lands on the right X screen.
-QScreen* MonitorScreen(int monitor);
+// Puts the window on the screen of a monitor index (the primary when out of
+// range), so that it lands on the right X screen.
+void PlaceOnMonitor(TWindowHandle window, int monitor);
 
 // The widget's size in the device pixels of its window: the size frames are
 // composed at, so that they are drawn 1:1 at any scale.
-TSize DevicePixelSize(const QWidget* widget);
+TSize DevicePixelSize(TWindowHandle window);
 // How much larger than at 96 dpi text must be on the widget's screen to stay
 // as legible: the device pixel ratio times the logical dpi over 96.
-double TextScale(const QWidget* widget);
+double TextScale(TWindowHandle window);
 
 // The primary screen through Qt, unless a test has installed another.
 IScreen& Screen();

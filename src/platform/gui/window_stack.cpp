@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "platform/gui/qt_window.h"
+
 namespace orv {
 
 namespace {
@@ -19,41 +21,48 @@ QWindow* TopWindow(QWidget* w) {
 
 }  // namespace
 
-void HideTaskbarButton(QWidget* window) {
+void HideTaskbarButton(TWindowHandle handle) {
+  QWidget* window = Widget(handle);
   const bool shown = window->isVisible();
   window->setWindowFlags(window->windowFlags() | Qt::Tool);
   if (shown) window->show();  // changing the flags hides a shown window
 }
 
-void RaiseWindow(QWidget* window) {
+void RaiseWindow(TWindowHandle handle) {
+  QWidget* window = Widget(handle);
   if (!window) return;
   window->window()->raise();
   FlushWindowSystem();
 }
 
-bool GrabInput(QWidget* keyboard_target, QWidget* mouse_target) {
+bool GrabInput(TWindowHandle keyboard, TWindowHandle mouse) {
   // Wayland gives no client a grab (the compositor locks the screen itself):
   // asking would only warn, at every tick, so there is nothing to take.
   if (QGuiApplication::platformName().startsWith("wayland")) return true;
+  QWidget* keyboard_target = Widget(keyboard);
+  QWidget* mouse_target = Widget(mouse);
   QWindow* win = TopWindow(keyboard_target);
   if (!win || !win->isExposed()) return false;
   // Qt's own grabs route the events to the widgets; the window's calls report
   // whether the window system granted them.
   keyboard_target->grabKeyboard();
   mouse_target->grabMouse();
-  const bool keyboard = win->setKeyboardGrabEnabled(true);
-  const bool mouse = win->setMouseGrabEnabled(true);
+  const bool keys = win->setKeyboardGrabEnabled(true);
+  const bool pointer = win->setMouseGrabEnabled(true);
   FlushWindowSystem();
-  return keyboard && mouse;
+  return keys && pointer;
 }
 
-void ReleaseInput(QWidget* keyboard_target, QWidget* mouse_target) {
+void ReleaseInput(TWindowHandle keyboard, TWindowHandle mouse) {
+  QWidget* keyboard_target = Widget(keyboard);
+  QWidget* mouse_target = Widget(mouse);
   if (keyboard_target && QWidget::keyboardGrabber() == keyboard_target) keyboard_target->releaseKeyboard();
   if (mouse_target && QWidget::mouseGrabber() == mouse_target) mouse_target->releaseMouse();
   FlushWindowSystem();
 }
 
-bool WaitUntilExposed(QWidget* window, int max_ms) {
+bool WaitUntilExposed(TWindowHandle handle, int max_ms) {
+  QWidget* window = Widget(handle);
   FlushWindowSystem();
   QElapsedTimer timer;
   timer.start();

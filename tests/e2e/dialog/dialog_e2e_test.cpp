@@ -40,8 +40,7 @@ class DialogE2ETest : public ::testing::Test {
     if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
     // The settings file sits beside the program, found through its real
     // path: a copy of its own keeps this test apart from any other.
-    CopyFile(ORV_PROGRAM, dir_ / "orvanne");
-    ::mkdir((dir_ / "runtime").c_str(), 0700);
+    CopyProgram(ORV_PROGRAM, dir_.path());
     ::mkdir((dir_ / "pictures").c_str(), 0755);
     std::filesystem::create_directories(ORV_ARTIFACT_DIR);
   }

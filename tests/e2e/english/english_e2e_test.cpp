@@ -29,8 +29,7 @@ class EnglishE2ETest : public ::testing::Test {
   void SetUp() override {
     if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
     if (!std::filesystem::is_directory(kDejaVu)) GTEST_SKIP() << "no DejaVu fonts";
-    CopyFile(ORV_PROGRAM, dir_ / "orvanne");
-    ::mkdir((dir_ / "runtime").c_str(), 0700);
+    CopyProgram(ORV_PROGRAM, dir_.path());
     std::ofstream(dir_ / "fonts.conf") << "<?xml version=\"1.0\"?>\n<!DOCTYPE fontconfig SYSTEM \"fonts.dtd\">\n"
                                        << "<fontconfig><dir>" << kDejaVu << "</dir><cachedir>"
                                        << (dir_ / "fc-cache") << "</cachedir></fontconfig>\n";

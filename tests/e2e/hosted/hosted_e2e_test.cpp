@@ -39,8 +39,7 @@ class HostedE2ETest : public ::testing::Test {
  public:
   void SetUp() override {
     if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
-    CopyFile(ORV_PROGRAM, dir_ / "orvanne");
-    ::mkdir((dir_ / "runtime").c_str(), 0700);
+    CopyProgram(ORV_PROGRAM, dir_.path());
     ::mkdir((dir_ / "pictures").c_str(), 0755);
     WriteBmp(dir_ / "pictures/one.bmp");
   }

@@ -23,8 +23,7 @@ class ModesE2ETest : public ::testing::Test {
  public:
   void SetUp() override {
     if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
-    CopyFile(ORV_PROGRAM, dir_ / "orvanne");
-    ::mkdir((dir_ / "runtime").c_str(), 0700);
+    CopyProgram(ORV_PROGRAM, dir_.path());
     ::mkdir((dir_ / "empty").c_str(), 0755);
     // An empty picture folder: nothing here depends on the decoders.
     std::FILE* ini = std::fopen((dir_ / "orvanne.ini").c_str(), "w");

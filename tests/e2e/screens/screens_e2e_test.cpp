@@ -49,12 +49,9 @@ class ScreensE2E : public ::testing::Test {
   void SetUp() override {
     if (!XToolsAvailable() || !Executable("/usr/bin/xrandr") || !Executable("/usr/bin/xrdb"))
       GTEST_SKIP() << "Xvfb, xdotool, import, xrandr or xrdb missing";
-    program_ = dir_ / "orvanne";
-    fs::copy_file(ORV_PROGRAM, program_);
-    fs::permissions(program_, fs::perms::owner_all);
-    runtime_ = dir_ / "runtime";
-    fs::create_directory(runtime_);
-    ::chmod(runtime_.c_str(), 0700);
+    const PrivateCopy copy = CopyProgram(ORV_PROGRAM, dir_.path());
+    program_ = copy.program;
+    runtime_ = copy.runtime;
     pics_ = dir_ / "pics";
     fs::create_directory(pics_);
     // 1000 x 500, red with a green bottom-right quarter.

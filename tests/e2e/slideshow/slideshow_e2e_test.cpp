@@ -56,12 +56,9 @@ class SlideshowE2E : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!XToolsAvailable()) GTEST_SKIP() << "Xvfb, xdotool or import missing";
-    program_ = dir_ / "orvanne";
-    fs::copy_file(ORV_PROGRAM, program_);
-    fs::permissions(program_, fs::perms::owner_all);
-    runtime_ = dir_ / "runtime";
-    fs::create_directory(runtime_);
-    ::chmod(runtime_.c_str(), 0700);
+    const PrivateCopy copy = CopyProgram(ORV_PROGRAM, dir_.path());
+    program_ = copy.program;
+    runtime_ = copy.runtime;
     pics_ = dir_ / "pics";
     fs::create_directory(pics_);
     WriteSettings("");

@@ -137,4 +137,13 @@ void CopyFile(const std::string& from, const std::string& to) {
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 
+PrivateCopy CopyProgram(const std::string& program, const std::string& dir) {
+  PrivateCopy copy{dir + "/orvanne", dir + "/runtime"};
+  CopyFile(program, copy.program);
+  std::filesystem::permissions(copy.program, std::filesystem::perms::owner_all, std::filesystem::perm_options::add);
+  std::filesystem::create_directory(copy.runtime);
+  std::filesystem::permissions(copy.runtime, std::filesystem::perms::owner_all);
+  return copy;
+}
+
 }  // namespace orv::e2e

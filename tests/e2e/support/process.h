@@ -86,6 +86,16 @@ bool Executable(const std::string& path);
 // Copies a file, keeping its permission bits; throws on failure.
 void CopyFile(const std::string& from, const std::string& to);
 
+// A private copy of the program, dir/orvanne, beside which it keeps its
+// settings (it finds them through its real path, so a link would not
+// isolate it), and a runtime folder of its own, dir/runtime (0700), for the
+// instance mark: tests that run in parallel never meet.
+struct PrivateCopy {
+  std::string program;
+  std::string runtime;
+};
+PrivateCopy CopyProgram(const std::string& program, const std::string& dir);
+
 }  // namespace orv::e2e
 
 #include <thread>

@@ -11,6 +11,7 @@
 #include "platform/gui/foreign_window.h"
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/qt_bitmap.h"
+#include "platform/gui/qt_window.h"
 #include "platform/gui/screen.h"
 #include "platform/main_thread.h"
 
@@ -212,7 +213,7 @@ TEST(ForeignWindow, WithoutAnX11DisplayNoIdNamesAWindow) {
   EXPECT_FALSE(ForeignWindowExists(0));
   EXPECT_FALSE(ForeignWindowExists(655360));
   QWidget w;
-  EXPECT_FALSE(EmbedInForeignWindow(&w, 655360));
+  EXPECT_FALSE(EmbedInForeignWindow(Win(&w), 655360));
 }
 
 }  // namespace
