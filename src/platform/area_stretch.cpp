@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -117,16 +119,11 @@ void AddWeighted(uint32_t* __restrict sum, const uint16_t* __restrict h, uint32_
   for (; k < m; ++k) sum[k] += h[k] * w;
 }
 
-}  // namespace
-
-void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
-  if (src.Empty() || dst.Empty() || r.Width() <= 0 || r.Height() <= 0) return;
-  const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, dst.Width());
-  const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, dst.Height());
-  if (x0 >= x1 || y0 >= y1) return;
-  const int sw = src.Width(), sh = src.Height(), n = x1 - x0;
-  const Taps across = MakeTaps(sw, r.Width()), down = MakeTaps(sh, r.Height());
-
+// Output rows [ya, yb) of the stretch; each band keeps its own buffers, so
+// bands can run side by side and give the same rows as one pass.
+void StretchRows(TBitmap& dst, const TRect& r, const TBitmap& src, const Taps& across, const Taps& down, int x0,
+                 int x1, int ya, int yb) {
+  const int sw = src.Width(), n = x1 - x0;
   std::vector<uint32_t> row(static_cast<size_t>(sw));
   std::vector<uint32_t> sum(size_t(n) * 4);
   std::vector<uint32_t> out(static_cast<size_t>(n));
@@ -145,16 +142,12 @@ void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
     next ^= 1;
     return h;
   };
-  for (int y = y0; y < y1; ++y) {
+  for (int y = ya; y < yb; ++y) {
     const int d = y - r.Top;
     const int first = down.first[size_t(d)], count = down.count[size_t(d)];
     const int* w = &down.weights[size_t(down.offset[size_t(d)])];
     std::fill(sum.begin(), sum.end(), 0u);
-    for (int i = 0; i < count; ++i) {
-      const uint16_t* h = resampled(first + i);
-      const uint32_t wi = uint32_t(w[i]);
-      AddWeighted(sum.data(), h, wi, size_t(n) * 4);
-    }
+    for (int i = 0; i < count; ++i) AddWeighted(sum.data(), resampled(first + i), uint32_t(w[i]), size_t(n) * 4);
     // Sixteen times the value, times kOne: back to eight bits, rounded.
     for (int x = 0; x < n; ++x) {
       const uint32_t* s = &sum[size_t(x) * 4];
@@ -165,6 +158,32 @@ void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
     }
     WriteRowBGRX(dst, y, x0, n, out.data());
   }
+}
+
+}  // namespace
+
+void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
+  if (src.Empty() || dst.Empty() || r.Width() <= 0 || r.Height() <= 0) return;
+  const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, dst.Width());
+  const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, dst.Height());
+  if (x0 >= x1 || y0 >= y1) return;
+  const Taps across = MakeTaps(src.Width(), r.Width()), down = MakeTaps(src.Height(), r.Height());
+  // Large pictures are done in bands on the processor's cores, as Qt's
+  // smooth scaling does; the rows come out the same either way.
+  const int64_t work = int64_t(src.Width()) * src.Height() + int64_t(x1 - x0) * (y1 - y0);
+  const int bands = work < (int64_t(1) << 20) ? 1
+                                              : int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> helpers;
+  for (int b = 1; b < bands; ++b) {
+    const int ya = y0 + int(int64_t(y1 - y0) * b / bands), yb = y0 + int(int64_t(y1 - y0) * (b + 1) / bands);
+    try {
+      helpers.emplace_back([&, ya, yb] { StretchRows(dst, r, src, across, down, x0, x1, ya, yb); });
+    } catch (const std::system_error&) {
+      StretchRows(dst, r, src, across, down, x0, x1, ya, yb);  // no thread to be had
+    }
+  }
+  StretchRows(dst, r, src, across, down, x0, x1, y0, y0 + int(int64_t(y1 - y0) / bands));
+  for (std::thread& t : helpers) t.join();
 }
 
 }  // namespace orv
