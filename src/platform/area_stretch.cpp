@@ -21,6 +21,10 @@ struct Taps {
   std::vector<int> count;   // how many
   std::vector<int> offset;  // where its weights start in weights
   std::vector<int> weights;
+  // The same as `span` weights per output pixel (zeros after its own), for
+  // loops of one length; sources are read up to first + span.
+  int span = 1;
+  std::vector<int32_t> padded;
 };
 
 // Weights of the source pixels for each output pixel on one axis: the
@@ -64,7 +68,12 @@ Taps MakeTaps(int src, int dst) {
     t.weights[size_t(t.offset[size_t(d)] + largest)] += kOne - sum;
     t.first[size_t(d)] = first;
     t.count[size_t(d)] = int(raw.size());
+    t.span = std::max(t.span, int(raw.size()));
   }
+  t.padded.assign(size_t(dst) * size_t(t.span), 0);
+  for (int d = 0; d < dst; ++d)
+    for (int i = 0; i < t.count[size_t(d)]; ++i)
+      t.padded[size_t(d) * size_t(t.span) + size_t(i)] = t.weights[size_t(t.offset[size_t(d)] + i)];
   return t;
 }
 
@@ -79,12 +88,22 @@ void Across(const uint32_t* row, const Taps& t, int x0, int x1, uint16_t* out) {
 #if defined(__SSE2__)
     // Each pixel's bytes widened to 32-bit lanes as (value, 0) pairs of
     // 16-bit halves, so one multiply-add gives value * weight per channel.
+    // Two pixels a step: the row has room past its end for the padding.
     const __m128i zero = _mm_setzero_si128();
+    const int32_t* pw = &t.padded[size_t(d) * size_t(t.span)];
     __m128i acc = _mm_setzero_si128();
-    for (int i = 0; i < n; ++i) {
-      const __m128i px = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[i])), zero), zero);
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(px, _mm_set1_epi32(w[i])));
+    int i = 0;
+    for (; i + 2 <= t.span; i += 2) {
+      const __m128i two = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i)), zero);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpacklo_epi16(two, zero), _mm_set1_epi32(pw[i])));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpackhi_epi16(two, zero), _mm_set1_epi32(pw[i + 1])));
     }
+    if (i < t.span) {
+      const __m128i px = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[i])), zero), zero);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(px, _mm_set1_epi32(pw[i])));
+    }
+    (void)w;
+    (void)n;
     acc = _mm_srli_epi32(_mm_add_epi32(acc, _mm_set1_epi32(128)), 8);
     acc = _mm_packs_epi32(acc, acc);  // at most 4080: no saturation
     _mm_storel_epi64(reinterpret_cast<__m128i*>(o), acc);
@@ -124,7 +143,7 @@ void AddWeighted(uint32_t* __restrict sum, const uint16_t* __restrict h, uint32_
 void StretchRows(TBitmap& dst, const TRect& r, const TBitmap& src, const Taps& across, const Taps& down, int x0,
                  int x1, int ya, int yb) {
   const int sw = src.Width(), n = x1 - x0;
-  std::vector<uint32_t> row(static_cast<size_t>(sw));
+  std::vector<uint32_t> row(static_cast<size_t>(sw + across.span + 1), 0);
   std::vector<uint32_t> sum(size_t(n) * 4);
   std::vector<uint32_t> out(static_cast<size_t>(n));
   // The two most recent resampled source rows: neighbouring output rows
