@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -19,6 +21,10 @@ struct Taps {
   std::vector<int> count;   // how many
   std::vector<int> offset;  // where its weights start in weights
   std::vector<int> weights;
+  // The same as `span` weights per output pixel (zeros after its own), for
+  // loops of one length; sources are read up to first + span.
+  int span = 1;
+  std::vector<int32_t> padded;
 };
 
 // Weights of the source pixels for each output pixel on one axis: the
@@ -62,7 +68,12 @@ Taps MakeTaps(int src, int dst) {
     t.weights[size_t(t.offset[size_t(d)] + largest)] += kOne - sum;
     t.first[size_t(d)] = first;
     t.count[size_t(d)] = int(raw.size());
+    t.span = std::max(t.span, int(raw.size()));
   }
+  t.padded.assign(size_t(dst) * size_t(t.span), 0);
+  for (int d = 0; d < dst; ++d)
+    for (int i = 0; i < t.count[size_t(d)]; ++i)
+      t.padded[size_t(d) * size_t(t.span) + size_t(i)] = t.weights[size_t(t.offset[size_t(d)] + i)];
   return t;
 }
 
@@ -77,12 +88,22 @@ void Across(const uint32_t* row, const Taps& t, int x0, int x1, uint16_t* out) {
 #if defined(__SSE2__)
     // Each pixel's bytes widened to 32-bit lanes as (value, 0) pairs of
     // 16-bit halves, so one multiply-add gives value * weight per channel.
+    // Two pixels a step: the row has room past its end for the padding.
     const __m128i zero = _mm_setzero_si128();
+    const int32_t* pw = &t.padded[size_t(d) * size_t(t.span)];
     __m128i acc = _mm_setzero_si128();
-    for (int i = 0; i < n; ++i) {
-      const __m128i px = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[i])), zero), zero);
-      acc = _mm_add_epi32(acc, _mm_madd_epi16(px, _mm_set1_epi32(w[i])));
+    int i = 0;
+    for (; i + 2 <= t.span; i += 2) {
+      const __m128i two = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + i)), zero);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpacklo_epi16(two, zero), _mm_set1_epi32(pw[i])));
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(_mm_unpackhi_epi16(two, zero), _mm_set1_epi32(pw[i + 1])));
     }
+    if (i < t.span) {
+      const __m128i px = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(int(p[i])), zero), zero);
+      acc = _mm_add_epi32(acc, _mm_madd_epi16(px, _mm_set1_epi32(pw[i])));
+    }
+    (void)w;
+    (void)n;
     acc = _mm_srli_epi32(_mm_add_epi32(acc, _mm_set1_epi32(128)), 8);
     acc = _mm_packs_epi32(acc, acc);  // at most 4080: no saturation
     _mm_storel_epi64(reinterpret_cast<__m128i*>(o), acc);
@@ -117,17 +138,12 @@ void AddWeighted(uint32_t* __restrict sum, const uint16_t* __restrict h, uint32_
   for (; k < m; ++k) sum[k] += h[k] * w;
 }
 
-}  // namespace
-
-void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
-  if (src.Empty() || dst.Empty() || r.Width() <= 0 || r.Height() <= 0) return;
-  const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, dst.Width());
-  const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, dst.Height());
-  if (x0 >= x1 || y0 >= y1) return;
-  const int sw = src.Width(), sh = src.Height(), n = x1 - x0;
-  const Taps across = MakeTaps(sw, r.Width()), down = MakeTaps(sh, r.Height());
-
-  std::vector<uint32_t> row(static_cast<size_t>(sw));
+// Output rows [ya, yb) of the stretch; each band keeps its own buffers, so
+// bands can run side by side and give the same rows as one pass.
+void StretchRows(TBitmap& dst, const TRect& r, const TBitmap& src, const Taps& across, const Taps& down, int x0,
+                 int x1, int ya, int yb) {
+  const int sw = src.Width(), n = x1 - x0;
+  std::vector<uint32_t> row(static_cast<size_t>(sw + across.span + 1), 0);
   std::vector<uint32_t> sum(size_t(n) * 4);
   std::vector<uint32_t> out(static_cast<size_t>(n));
   // The two most recent resampled source rows: neighbouring output rows
@@ -145,16 +161,12 @@ void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
     next ^= 1;
     return h;
   };
-  for (int y = y0; y < y1; ++y) {
+  for (int y = ya; y < yb; ++y) {
     const int d = y - r.Top;
     const int first = down.first[size_t(d)], count = down.count[size_t(d)];
     const int* w = &down.weights[size_t(down.offset[size_t(d)])];
     std::fill(sum.begin(), sum.end(), 0u);
-    for (int i = 0; i < count; ++i) {
-      const uint16_t* h = resampled(first + i);
-      const uint32_t wi = uint32_t(w[i]);
-      AddWeighted(sum.data(), h, wi, size_t(n) * 4);
-    }
+    for (int i = 0; i < count; ++i) AddWeighted(sum.data(), resampled(first + i), uint32_t(w[i]), size_t(n) * 4);
     // Sixteen times the value, times kOne: back to eight bits, rounded.
     for (int x = 0; x < n; ++x) {
       const uint32_t* s = &sum[size_t(x) * 4];
@@ -165,6 +177,32 @@ void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
     }
     WriteRowBGRX(dst, y, x0, n, out.data());
   }
+}
+
+}  // namespace
+
+void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src) {
+  if (src.Empty() || dst.Empty() || r.Width() <= 0 || r.Height() <= 0) return;
+  const int x0 = std::max(r.Left, 0), x1 = std::min(r.Right, dst.Width());
+  const int y0 = std::max(r.Top, 0), y1 = std::min(r.Bottom, dst.Height());
+  if (x0 >= x1 || y0 >= y1) return;
+  const Taps across = MakeTaps(src.Width(), r.Width()), down = MakeTaps(src.Height(), r.Height());
+  // Large pictures are done in bands on the processor's cores, as Qt's
+  // smooth scaling does; the rows come out the same either way.
+  const int64_t work = int64_t(src.Width()) * src.Height() + int64_t(x1 - x0) * (y1 - y0);
+  const int bands = work < (int64_t(1) << 20) ? 1
+                                              : int(std::clamp<unsigned>(std::thread::hardware_concurrency(), 1u, 4u));
+  std::vector<std::thread> helpers;
+  for (int b = 1; b < bands; ++b) {
+    const int ya = y0 + int(int64_t(y1 - y0) * b / bands), yb = y0 + int(int64_t(y1 - y0) * (b + 1) / bands);
+    try {
+      helpers.emplace_back([&, ya, yb] { StretchRows(dst, r, src, across, down, x0, x1, ya, yb); });
+    } catch (const std::system_error&) {
+      StretchRows(dst, r, src, across, down, x0, x1, ya, yb);  // no thread to be had
+    }
+  }
+  StretchRows(dst, r, src, across, down, x0, x1, y0, y0 + int(int64_t(y1 - y0) / bands));
+  for (std::thread& t : helpers) t.join();
 }
 
 }  // namespace orv
