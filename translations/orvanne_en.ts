@@ -78,6 +78,30 @@
         <source>不明なエラー</source>
         <translation>Unknown error</translation>
     </message>
+    <message>
+        <source>HOME が設定されていません</source>
+        <translation>HOME is not set</translation>
+    </message>
+    <message>
+        <source>%1 がありません。xscreensaver はインストールされていますか？</source>
+        <translation>%1 does not exist. Is xscreensaver installed?</translation>
+    </message>
+    <message>
+        <source>%1 にはすでに Orvanne があります</source>
+        <translation>%1 already has Orvanne</translation>
+    </message>
+    <message>
+        <source>%1 に programs の一覧がありません</source>
+        <translation>%1 has no programs list</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>Cannot write to %1</translation>
+    </message>
+    <message>
+        <source>%1 の programs に Orvanne を加えました</source>
+        <translation>Added Orvanne to the programs list in %1</translation>
+    </message>
 </context>
 <context>
     <name>orv::TfrmConfig</name>

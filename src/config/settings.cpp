@@ -69,10 +69,7 @@ std::string DefaultFolderFor(const std::string& program_path, const std::string&
   if (IsInstalledCopy(program_path, prefix) && !pictures.empty()) return pictures;
   return FolderOf(program_path);
 }
-std::string DefaultFolder() {
-  const std::string program = ProgramPath();
-  return DefaultFolderFor(program, InstallPrefix(), IsInstalledCopy(program, InstallPrefix()) ? PicturesFolder() : "");
-}
+std::string DefaultFolder() { return DefaultFolderFor(ProgramPath(), InstallPrefix(), PicturesFolder()); }
 
 namespace {
 

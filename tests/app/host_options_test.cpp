@@ -191,13 +191,20 @@ TEST(SettingsPath, InstalledCopiesKeepTheirSettingsPerUser) {
 
 TEST(HostOptions, FolderStartingAtHomeIsExpanded) {
   ASSERT_EQ(::setenv("HOME", "/home/viewer", 1), 0);
-  for (const char* arg : {"~/Pictures", "--folder=$HOME/Pictures", "${HOME}/Pictures"}) {
+  const struct {
+    const char* arg;
+    const char* want;
+  } cases[] = {{"~/Pictures", "/home/viewer/Pictures"},  {"--folder=$HOME/Pictures", "/home/viewer/Pictures"},
+               {"${HOME}/a b", "/home/viewer/a b"},      {"~", "/home/viewer"},
+               {"~other/x", "~other/x"},                 {"$HOMEDIR/x", "$HOMEDIR/x"},
+               {"/data/~/$HOME", "/data/~/$HOME"}};
+  for (const auto& c : cases) {
     TSettings s;
-    const bool inline_value = arg[0] == '-';
-    ApplyHostOptions(*ParseHostCommand(inline_value ? std::vector<std::string>{"--root", arg}
-                                                    : std::vector<std::string>{"--root", "--folder", arg}),
+    const bool inline_value = c.arg[0] == '-';
+    ApplyHostOptions(*ParseHostCommand(inline_value ? std::vector<std::string>{"--root", c.arg}
+                                                    : std::vector<std::string>{"--root", "--folder", c.arg}),
                      s);
-    EXPECT_EQ(s.folder, "/home/viewer/Pictures") << arg;
+    EXPECT_EQ(s.folder, c.want) << c.arg;
   }
 }
 
