@@ -19,6 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 # One server for every start below; the prefix is made on the first.
+mkdir -p "$WINEPREFIX"
 wineserver -p
 status=0
 
