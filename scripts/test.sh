@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the normal build (GCC), the
-# Qt-free code again under AddressSanitizer and UBSan, and the picture
-# worker's thread test under ThreadSanitizer.
+# Qt-free code again under AddressSanitizer and UBSan, the picture
+# worker's thread test under ThreadSanitizer, and the Windows build's tests
+# under Wine.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,4 +32,6 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -j"$jobs" --output-on-failure --timeout 600 || status=1
 echo "== The picture worker under ThreadSanitizer (build-tsan/)"
 ctest --test-dir build-tsan --output-on-failure --timeout 300 || status=1
+echo "== The Windows build under Wine (build-win/)"
+scripts/test-windows.sh build/tools/picdump || status=1
 exit $status
