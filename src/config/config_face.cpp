@@ -204,6 +204,8 @@ void WatchValues(const std::vector<QWidget*>& controls, QObject* receiver, const
     if (auto* edit = qobject_cast<QLineEdit*>(w)) QObject::connect(edit, &QLineEdit::textChanged, receiver, changed);
     if (auto* box = qobject_cast<QCheckBox*>(w)) QObject::connect(box, &QCheckBox::toggled, receiver, changed);
     if (auto* updown = qobject_cast<TUpDown*>(w)) QObject::connect(updown, &TUpDown::changed, receiver, changed);
+    if (auto* radio = qobject_cast<TRadioGroup*>(w))
+      for (int i = 0; i < radio->Count(); ++i) QObject::connect(radio->Item(i), &QRadioButton::toggled, receiver, changed);
     if (auto* spin = qobject_cast<QDoubleSpinBox*>(w))
       QObject::connect(spin, &QDoubleSpinBox::valueChanged, receiver, changed);
   });

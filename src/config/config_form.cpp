@@ -224,6 +224,7 @@ void TfrmConfig::btnBGColorClick() {
 }
 
 void TfrmConfig::btnOKClick() {
+  TakeValues(controls_, model_.Values());
   try {
     WriteSettings(SettingsFilePath(), model_.Values(), writer_);
   } catch (const std::exception& e) {

@@ -78,6 +78,12 @@ const std::vector<TControlRow> kControls = {
     {C::RadioGroupItem1, C::RadioGroup, K::kRadioItem, "RadioGroupItem1", 0, 0, 0, 0, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "バッファ使用（表示がちらつく場合に選択してください）"), true},
 
+    // The buttons that end the dialog sit below everything; tab reaches them
+    // before the options, as it did when they were the form's last row.
+    {C::btnOK, C::frmConfig, K::kDefaultButton, "btnOK", 272, 611, 73, 25, 0, "O K", true},
+    {C::btnCancel, C::frmConfig, K::kButton, "btnCancel", 360, 611, 73, 25, 0,
+     ORV_TRANSLATE_NOOP("orv::TfrmConfig", "キャンセル"), true},
+
     {C::grpOptions, C::frmConfig, K::kGroup, "grpOptions", 8, 504, 425, 92, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", "その他"), false},
     {C::chkAutoRotate, C::grpOptions, K::kCheckBox, "chkAutoRotate", 16, 20, 393, 17, 0,
@@ -89,11 +95,6 @@ const std::vector<TControlRow> kControls = {
     // 0: a hard cut.
     {C::spnFadeTime, C::grpOptions, K::kSpin, "spnFadeTime", 168, 66, 81, 21, 0,
      ORV_TRANSLATE_NOOP("orv::TfrmConfig", " 秒"), true, ORV_TRANSLATE_NOOP("orv::TfrmConfig", "なし")},
-
-    // The buttons that end the dialog, below everything else.
-    {C::btnOK, C::frmConfig, K::kDefaultButton, "btnOK", 272, 611, 73, 25, 0, "O K", true},
-    {C::btnCancel, C::frmConfig, K::kButton, "btnCancel", 360, 611, 73, 25, 0,
-     ORV_TRANSLATE_NOOP("orv::TfrmConfig", "キャンセル"), true},
 };
 
 }  // namespace

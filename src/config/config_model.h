@@ -22,8 +22,8 @@ enum class TCtl {
   chkIllustExtend,
   GroupBox5, chkPutFilename, chkPutFullPath, chkPutExtention,
   RadioGroup, RadioGroupItem0, RadioGroupItem1,
-  grpOptions, chkAutoRotate, chkSubFolders, lblFadeTime, spnFadeTime,
   btnOK, btnCancel,
+  grpOptions, chkAutoRotate, chkSubFolders, lblFadeTime, spnFadeTime,
 };
 
 enum class TControlKind {

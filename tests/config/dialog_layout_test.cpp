@@ -175,8 +175,8 @@ TEST_F(DialogLayoutTest, TabVisitsTheControlsInTheirOrder) {
   const char* expected[] = {"btnIllustFolderSelect", "btnIllustFolderOpen", "edtIllustChangeSec",
                             "chkBackColorEnable",    "btnBGColor",          "chkIllustExtend",
                             "chkPutFilename",        "chkPutFullPath",      "chkPutExtention",
-                            "RadioGroupItem0",       "chkAutoRotate",       "chkSubFolders",
-                            "spnFadeTime",           "btnOK",               "btnCancel",
+                            "RadioGroupItem0",       "btnOK",               "btnCancel",
+                            "chkAutoRotate",         "chkSubFolders",       "spnFadeTime",
                             "edtIllustFolder"};
   for (const char* name : expected) {
     Key(Qt::Key_Tab);
