@@ -63,7 +63,9 @@ TEST(PathTable, SplitsExpandsAndResolvesAsTheSystemDoes) {
     EXPECT_EQ(FolderOf(c.path), c.folder);
     EXPECT_EQ(CaptionText(c.path, false, false), c.caption);
     EXPECT_EQ(CaptionText(c.path, true, true), c.path);
-    if (*c.expanded) EXPECT_EQ(ExpandFileName(c.path), c.expanded);
+    if (*c.expanded) {
+      EXPECT_EQ(ExpandFileName(c.path), c.expanded);
+    }
     test::ShellLinkSpec spec;
     spec.local_base_path = c.path;
     test::WriteFile(dir / "t.lnk", test::BuildShellLink(spec));

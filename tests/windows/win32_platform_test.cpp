@@ -17,6 +17,8 @@
 
 // After our headers: its colour macros would clash with ours.
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 namespace orv {
 namespace {
@@ -112,6 +114,49 @@ TEST(Win32Shortcuts, AShortcutToADriveOrAFolderResolves) {
     EXPECT_EQ(ResolveShortcut(dir / "t.lnk"), c.want) << c.base;
     EXPECT_TRUE(DirectoryExists(ExpandFileName(ResolveShortcut(dir / "t.lnk")))) << c.base;
   }
+}
+
+// The shell's own reading of a shortcut (IShellLinkW through IPersistFile).
+std::string ShellTarget(const std::string& link) {
+  std::string out = "(no shell link)";
+  IShellLinkW* shell_link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&shell_link))))
+    return out;
+  IPersistFile* file = nullptr;
+  if (SUCCEEDED(shell_link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    out = "(not loaded)";
+    if (SUCCEEDED(file->Load(win32::Wide(link).c_str(), STGM_READ))) {
+      wchar_t path[MAX_PATH] = {};
+      out = shell_link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK ? win32::Utf8(std::wstring(path)) : "";
+    }
+    file->Release();
+  }
+  shell_link->Release();
+  return out;
+}
+
+TEST(Win32Shortcuts, OurReaderFindsTheTargetTheShellFinds) {
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  test::TempDir dir;
+  test::WriteFile(dir / "summer.jpg", "x");
+  const std::string here = GetTruePath(dir.path(), true);
+  // ASCII paths without a common suffix: Wine's shell reads only the ANSI
+  // local base path (in the ANSI code page) and ignores the suffix.
+  struct Case {
+    std::string base;
+    bool unicode;
+  };
+  const Case cases[] = {{JoinPath(here, "summer.jpg"), true}, {JoinPath(here, "summer.jpg"), false},
+                        {"C:\\windows\\win.ini", true}, {"C:\\windows\\win.ini", false}};
+  for (const Case& c : cases) {
+    test::ShellLinkSpec spec;
+    spec.local_base_path = c.base;
+    spec.unicode = c.unicode;
+    test::WriteFile(dir / "t.lnk", test::BuildShellLink(spec));
+    EXPECT_EQ(ResolveShortcut(dir / "t.lnk"), ShellTarget(dir / "t.lnk")) << c.base << " unicode=" << c.unicode;
+  }
+  CoUninitialize();
 }
 
 }  // namespace
