@@ -50,7 +50,8 @@ fi
 
 cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORV_WIN_DEPS="$deps" \
   -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_BUILD_TYPE=Release -DORV_QT_FREE_ONLY=ON \
-  -DORV_BUILD_BENCH=OFF -DORV_BUILD_TESTS=$with_tests >/dev/null
+  -DORV_BUILD_BENCH=OFF -DORV_BUILD_TESTS=$with_tests \
+  -DORV_WITH_HEIF=OFF -DORV_WITH_WEBP=OFF -DORV_WITH_JXL=OFF >/dev/null  # no mingw builds of those libraries yet
 targets=(picdump)
 [ "$with_tests" = ON ] && targets+=($(cat tests/windows/targets.txt))
 cmake --build "$out" -j"$jobs" --target "${targets[@]}"

@@ -77,7 +77,7 @@ void TSlideshow::ApplySettings(const TSettings& s) {
   drawMode = s.drawMode;
   autoRotate = s.autoRotate;
   subFolders = s.subFolders;
-  fadeTime = ClampFadeTime(s.fadeTime);
+  fadeTime = s.fadeTime;  // kept within range where the file is read
 }
 
 void TSlideshow::FillBackground(int width, int height) {
