@@ -13,6 +13,7 @@
 
 #include "platform/exceptions.h"
 #include "platform/gui/language.h"
+#include "platform/ts_texts.h"
 
 namespace orv {
 namespace {
@@ -91,6 +92,20 @@ TEST(UiLanguage, EnglishCoversEveryTextOfTheSources) {
 
 // Japanese leaves every text as written; English gives the embedded
 // translation, also for the messages of the Qt-free code.
+// Faces without Qt read the built-in .ts themselves: the same texts as Qt's reader.
+TEST(UiLanguage, BuiltInTableAgreesWithQtsReaderOfTheTs) {
+  size_t finished = 0;
+  for (const TsMessage& m : ReadTs(ORV_TS_FILE)) {
+    if (!m.finished || m.translation.empty()) continue;
+    ++finished;
+    const std::string* text = EnglishTexts().Find(m.context, m.source);
+    ASSERT_NE(text, nullptr) << m.context << ": " << m.source;
+    EXPECT_EQ(*text, m.translation);
+  }
+  EXPECT_GT(finished, 0u);
+  EXPECT_EQ(EnglishTexts().Size(), finished);
+}
+
 TEST(UiLanguage, JapaneseKeepsTheSourcesEnglishTranslatesThem) {
   const std::vector<TsMessage> tracked = ReadTs(ORV_TS_FILE);
   ASSERT_FALSE(tracked.empty());
