@@ -7,6 +7,9 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh test || exit 1
+# Minutes so far, so that a slow step shows in the log.
+step() { printf "== %s (at %d:%02d)\n" "$1" $((SECONDS / 60)) $((SECONDS % 60)); }
+step "Build"
 
 jobs=${ORV_JOBS:-2}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null || exit 1
@@ -25,13 +28,14 @@ chmod 700 "$XDG_RUNTIME_DIR"
 trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 
 status=0
-echo "== Tests (build/)"
+step "Tests (build/)"
 ctest --test-dir build -j"$jobs" --output-on-failure --timeout 300 || status=1
-echo "== Qt-free tests under AddressSanitizer and UBSan (build-asan/)"
+step "Qt-free tests under AddressSanitizer and UBSan (build-asan/)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan -j"$jobs" --output-on-failure --timeout 600 || status=1
-echo "== The picture worker under ThreadSanitizer (build-tsan/)"
+step "The picture worker under ThreadSanitizer (build-tsan/)"
 ctest --test-dir build-tsan --output-on-failure --timeout 300 || status=1
-echo "== The Windows build under Wine (build-win/)"
+step "The Windows build under Wine (build-win/)"
 scripts/test-windows.sh build/tools/picdump || status=1
+step "Done"
 exit $status
