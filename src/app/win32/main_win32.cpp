@@ -1,0 +1,60 @@
+// The entry of orvanne.scr: the instance guard, then the mode the screen-saver
+// host's command line asks for.
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/formats.h"
+#include "app/win32/host_args.h"
+#include "app/win32/process_command_line_win32.h"
+#include "platform/exceptions.h"
+#include "platform/instance_mark.h"
+#include "platform/win32/ui_language.h"
+#include "platform/win32/wide.h"
+
+// After our headers: its colour macros would clash with ours.
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+namespace {
+constexpr const char* kInstanceMark = "Mutex_of_tobrinel";
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int count = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!argv) return args;
+  for (int i = 1; i < count; ++i) args.push_back(orv::win32::Utf8(argv[i], wcslen(argv[i])));
+  LocalFree(argv);
+  return args;
+}
+
+// What no handler caught: its message, as the application's general handler shows it.
+void ShowError(const std::string& message) {
+  MessageBoxW(nullptr, orv::win32::Wide(message + ".").c_str(), L"Orvanne", MB_OK | MB_ICONERROR);
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  orv::RegisterPictureFormats();
+  const std::vector<std::string> args = orv::win32::SplitHostArgs(Arguments());
+  const std::string first = args.empty() ? std::string() : args[0];
+
+  // Another copy runs: end silently, unless asked to change the password.
+  if (orv::InstanceMarkHeld(kInstanceMark) && !orv::IsPasswordRequest(first)) return 0;
+  orv::InstanceMark mark;  // held for the life of the process
+  mark.Create(kInstanceMark);
+
+  // Shortcuts, the folder browser and the shell's other services want COM.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  try {
+    orv::win32::ProcessCommandLine(args);
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  } catch (...) {
+    ShowError(orv::win32::Tr("Orvanne", "不明なエラー"));
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
