@@ -167,10 +167,50 @@ run /p 12345 &
 preview=$!
 wait_end "$preview" 100 && ok "/p with a handle of no window ends at once" || { bad "/p 12345 did not end"; kill "$preview" 2>/dev/null; }
 
+echo "== an empty folder: the error lines, sharp at 150 %"
+mkdir -p "$work/empty"
+printf '[BGIllust]\r\nFolder=%s\r\n[BGColor]\r\nEnable=1\r\nColor=$0000C000\r\n' "$(win_path "$work/empty")" >"$app/orvanne.ini"
+# The box around the pixels of colour $2 in screenshot $1: WxH+X+Y.
+ink() { /usr/bin/convert "$1" -fill black +opaque "$2" -trim -format '%wx%h%O' info: 2>/dev/null; }
+error_lines() {  # $1: name of the screenshot
+  run /s &
+  show=$!
+  local i box=
+  for i in $(seq 40); do
+    shoot "$work/shot.png"
+    box=$(ink "$work/shot.png" '#FFFF00')
+    case $box in 1x1*|'') ;; *) break ;; esac
+    sleep 0.25
+  done
+  cp "$work/shot.png" "$shots/$1.png"
+  xdotool key shift
+  wait_end "$show" 100 >/dev/null || kill "$show" 2>/dev/null
+  echo "$box"
+}
+normal=$(error_lines error-lines)
+# The first line (24 pt, yellow) ends above the middle; the second (cyan) follows.
+h=${normal#*x}; h=${h%%[+-]*}; y=${normal##*+}
+cyan=$(ink "$shots/error-lines.png" '#00FFFF')
+[ -n "$h" ] && [ "$h" -gt 10 ] && [ "$y" -lt $((H / 2 - 20)) ] && [ "$y" -gt $((H / 2 - 70)) ] && ok "the error title ($normal)" ||
+  bad "no error title ($normal)"
+case $cyan in 1x1*|'') bad "no error text below it" ;; *) ok "the error text ($cyan)" ;; esac
+# Windows' 150 % scale: the text grows with it. (Wine 8 tells even programs
+# without the manifest's per-monitor awareness the real scale, so the
+# manifest is checked on its own below.)
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k; wineserver -w; wineserver -p
+large=$(error_lines error-lines-150)
+hl=${large#*x}; hl=${hl%%[+-]*}
+[ -n "$hl" ] && [ -n "$h" ] && [ $((hl * 10)) -ge $((h * 13)) ] && [ $((hl * 10)) -le $((h * 17)) ] &&
+  ok "the error title at 150 % is ${hl} px high against ${h} px" || bad "the error title at 150 %: $large against $normal"
+
 echo "== the file"
 version=$(sed -n 's/^project(Orvanne VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 got=$(wine "$probe" version "$(win_path "$app/orvanne.scr")" | tr -d '\r')
 [ "$got" = "$version" ] && ok "FileVersion $got" || bad "FileVersion '$got', not $version"
+manifest=$(wine "$probe" manifest "$(win_path "$app/orvanne.scr")" | tr -d '\r')
+grep -q '<dpiAwareness[^>]*>PerMonitorV2' <<<"$manifest" && grep -q 'Microsoft.Windows.Common-Controls.*version="6.0.0.0"' <<<"$manifest" &&
+  ok "the manifest: per-monitor DPI aware v2, common controls 6" || bad "the manifest: ${manifest:0:200}"
 others=$(x86_64-w64-mingw32-objdump -p "$scr" | sed -n 's/.*DLL Name: //p' | tr 'A-Z' 'a-z' |
   grep -vxE 'kernel32.dll|user32.dll|gdi32.dll|msvcrt.dll|ole32.dll|oleaut32.dll|shell32.dll|advapi32.dll|comctl32.dll|comdlg32.dll|version.dll|shlwapi.dll|winmm.dll|mpr.dll|uxtheme.dll')
 [ -z "$others" ] && ok "imports only system DLLs" || bad "imports $others"

@@ -11,6 +11,7 @@
 #include "display/outlined_text.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/ts_texts.h"
 #include "platform/win32/gdi_text_canvas.h"
 
 namespace orv::win32 {
@@ -147,3 +148,32 @@ TEST(HostArgs, APreviewHandleAfterAColonIsTheSecondArgument) {
 
 }  // namespace
 }  // namespace orv::win32
+
+namespace orv {
+namespace {
+
+// Every text the Windows face shows has its English in the built-in
+// translations, under the context the face looks it up in.
+TEST(Win32FaceTexts, HaveTheirEnglish) {
+  const struct {
+    const char* context;
+    const char* source;
+  } texts[] = {
+      {"orv::TfrmMain", "スクリーンセーバー"},
+      {"orv::TfrmMain", "【スクリーンセーバーエラー】"},
+      {"orv::TfrmMain", "指定されたフォルダに有効な画像ファイルが見つかりません。"},
+      {"orv::TfrmMain", "(指定フォルダ：%1)"},
+      {"Orvanne", "ウィンドハンドルが指定されていません"},
+      {"Orvanne", "スクリーンセーバー"},
+      {"Orvanne", "不明なエラー"},
+  };
+  for (const auto& t : texts) {
+    const std::string* english = EnglishTexts().Find(t.context, t.source);
+    ASSERT_NE(english, nullptr) << t.context << " / " << t.source;
+    EXPECT_TRUE(std::all_of(english->begin(), english->end(), [](char c) { return (unsigned char)c < 0x80; }))
+        << *english;  // English, not the source again
+  }
+}
+
+}  // namespace
+}  // namespace orv

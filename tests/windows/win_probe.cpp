@@ -4,6 +4,7 @@
 //                            destroys the window once FLAG exists (ends 5 s later)
 //   win_probe version FILE   prints the "FileVersion" of FILE's version record
 //   win_probe running        prints 1 while the screen-saver-running mark is set, else 0
+//   win_probe manifest FILE  prints the manifest the system reads from FILE at its start
 #include <windows.h>
 
 #include <cstdio>
@@ -79,18 +80,29 @@ int Version(const std::wstring& file) {
   return 0;
 }
 
+int Manifest(const std::wstring& file) {
+  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  if (!module) return 1;
+  HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+  HGLOBAL data = info ? LoadResource(module, info) : nullptr;
+  if (!data) return 1;
+  std::fwrite(LockResource(data), 1, SizeofResource(module, info), stdout);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   const std::wstring command = argc > 1 ? argv[1] : L"";
   if (command == L"host" && argc > 2) return Host(argv[2]);
   if (command == L"version" && argc > 2) return Version(argv[2]);
+  if (command == L"manifest" && argc > 2) return Manifest(argv[2]);
   if (command == L"running") {
     BOOL running = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     std::printf("%d\n", running ? 1 : 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running\n");
+  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running | manifest FILE\n");
   return 2;
 }
