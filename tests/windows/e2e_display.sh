@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # orvanne.scr under Wine on a display of its own (Xvfb, no window manager):
 # /s shows a picture of the folder set in the INI and ends on a key and on a
-# mouse move, clearing the running mark; a second copy ends at once; /a
-# passes the guard; /p <hwnd> runs as a child of a host window, ignores input
-# and ends when that window goes; the version record and the imports.
+# mouse move, clearing the running mark; a second copy ends at once (/a
+# passes the guard and finds no mode); /p <hwnd> runs as a child of a host
+# window, ignores input and ends when that window goes; an empty folder's
+# error lines, also at 150 %; the manifest, version record and imports.
 # Usage: tests/windows/e2e_display.sh [BUILD_DIR]   (default build-win, after
 # scripts/build-windows.sh --tests). Screenshots are left in BUILD_DIR/e2e-display.
 set -uo pipefail
@@ -51,6 +52,13 @@ wait_end() {
   done
   return 124
 }
+# ok when process $1 ends with 0 within $2 tenths of a second ($3 says what).
+expect_end() {
+  wait_end "$1" "$2"
+  local rc=$?
+  [ $rc = 0 ] && ok "$3" || { bad "$3 (rc $rc)"; kill "$1" 2>/dev/null; }
+}
+mark() { wine "$probe" running | tr -d '\r'; }
 shoot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
 pixel() { /usr/bin/convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
 # Pixels of colour $6 in the rectangle $2x$3+$4+$5 of screenshot $1.
@@ -94,26 +102,20 @@ if start_show; then
   black=$(count "$work/shot.png" 120 40 0 $((H - 40)) '#000000')
   [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && ok "the caption ($white white, $black black pixels)" ||
     bad "no caption ($white white, $black black pixels)"
-  [ "$(wine "$probe" running | tr -d '\r')" = 1 ] && ok "the running mark is set" || bad "the running mark is not set"
+  [ "$(mark)" = 1 ] && ok "the running mark is set" || bad "the running mark is not set"
 
   echo "== the instance guard during the show"
-  for args in "/s" "/c" "/p 123"; do
-    run $args &
-    second=$!
+  for args in "/s" "/c" "/p 123" "/a 123"; do
     # shellcheck disable=SC2086
-    if wait_end $second 150; then ok "a second copy with $args ends at once"; else bad "a second copy with $args did not end"; kill $second 2>/dev/null; fi
+    run $args &
+    expect_end $! 150 "a second copy with $args ends at once"
   done
-  run /a 123 &
-  second=$!
-  wait_end $second 150 && ok "/a passes the guard and ends" || bad "/a did not end (rc $?)"
   kill -0 "$show" 2>/dev/null && ok "the show runs on" || bad "the show ended with the second copies"
 
   echo "== a key ends the show"
   xdotool key shift
-  wait_end "$show" 100
-  rc=$?
-  [ $rc = 0 ] && ok "ended on a key" || { bad "no end on a key (rc $rc)"; kill "$show" 2>/dev/null; }
-  [ "$(wine "$probe" running | tr -d '\r')" = 0 ] && ok "the running mark is cleared" || bad "the running mark stays set"
+  expect_end "$show" 100 "ended on a key"
+  [ "$(mark)" = 0 ] && ok "the running mark is cleared" || bad "the running mark stays set"
 else
   bad "no picture on the screen (centre $(pixel "$work/shot.png" $((W / 2)) $((H / 2))))"
   cp "$work/shot.png" "$shots/show.png"
@@ -123,9 +125,7 @@ fi
 echo "== a mouse move ends the show"
 if start_show; then
   xdotool mousemove_relative 3 2
-  wait_end "$show" 100
-  rc=$?
-  [ $rc = 0 ] && ok "ended on a mouse move" || { bad "no end on a mouse move (rc $rc)"; kill "$show" 2>/dev/null; }
+  expect_end "$show" 100 "ended on a mouse move"
 else
   bad "the second show showed no picture"
   kill "$show" 2>/dev/null
@@ -158,14 +158,11 @@ else
     skip "drawing in the preview: Wine cannot draw into another process's window (the host shows $centre)"
   fi
   touch "$flag"
-  wait_end "$preview" 100
-  rc=$?
-  [ $rc = 0 ] && ok "the preview ends when the host window goes" || { bad "the preview outlived its host (rc $rc)"; kill "$preview" 2>/dev/null; }
+  expect_end "$preview" 100 "the preview ends when the host window goes"
 fi
 wait_end "$host_pid" 100 >/dev/null || kill "$host_pid" 2>/dev/null
 run /p 12345 &
-preview=$!
-wait_end "$preview" 100 && ok "/p with a handle of no window ends at once" || { bad "/p 12345 did not end"; kill "$preview" 2>/dev/null; }
+expect_end $! 100 "/p with a handle of no window ends at once"
 
 echo "== an empty folder: the error lines, sharp at 150 %"
 mkdir -p "$work/empty"

@@ -1,5 +1,6 @@
 // The entry of orvanne.scr: the instance guard, then the mode the screen-saver
 // host's command line asks for.
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,19 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
-// What no handler caught: its message, as the application's general handler shows it.
+// What no handler caught: its message in the user's language, as the
+// application's general handler shows it.
+std::string TranslatedMessage(const std::exception& e) {
+  const auto* ours = dynamic_cast<const orv::Exception*>(&e);
+  if (!ours) return e.what();
+  std::string text = orv::win32::Tr("Exception", ours->Pattern().c_str());
+  if (ours->Argument().empty()) return text;
+  size_t at = std::string::npos;
+  for (const char* tag : {"%1", "%s", "%d"}) at = std::min(at, text.find(tag));
+  if (at != std::string::npos) text.replace(at, 2, ours->Argument());
+  return text;
+}
+
 void ShowError(const std::string& message) {
   MessageBoxW(nullptr, orv::win32::Wide(message + ".").c_str(), L"Orvanne", MB_OK | MB_ICONERROR);
 }
@@ -51,7 +64,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   try {
     orv::win32::ProcessCommandLine(args);
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    ShowError(TranslatedMessage(e));
   } catch (...) {
     ShowError(orv::win32::Tr("Orvanne", "不明なエラー"));
   }

@@ -166,6 +166,11 @@ intptr_t TfrmMain::Message(HWND__* window, unsigned message, uintptr_t w, intptr
     case WM_SIZE:
       if (!destroyed_) FormResize();
       return 0;
+    case WM_DPICHANGED:
+    case WM_DPICHANGED_AFTERPARENT:
+      // The window keeps covering its monitor (or its host); the text takes the new scale.
+      if (!destroyed_) FormResize();
+      return 0;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       KeyDown();
