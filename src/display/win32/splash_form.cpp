@@ -16,6 +16,8 @@ namespace {
 constexpr int kClientWidth = 168;
 constexpr int kClientHeight = 54;
 constexpr wchar_t kClassName[] = L"OrvanneSplash";
+// Often enough that a long walk looks alive, seldom enough to cost nothing.
+constexpr uint32_t kAnswerEveryMs = 100;
 
 LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   auto* form = reinterpret_cast<TfrmSplash*>(GetWindowLongPtrW(window, GWLP_USERDATA));
@@ -64,6 +66,18 @@ void TfrmSplash::Repaint() {
   if (!handle_) return;
   InvalidateRect(handle_, nullptr, FALSE);
   UpdateWindow(handle_);
+}
+
+void TfrmSplash::StillSearching(size_t count) {
+  const uint32_t now = GetTickCount();
+  if (now - lastAnswer_ < kAnswerEveryMs) return;
+  lastAnswer_ = now;
+  SetCaption(SearchingText(count));
+  Repaint();
+  // Peeking runs the messages other threads send us; nothing is taken off
+  // the queue, so no input reaches the show before it starts.
+  MSG msg;
+  PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
 }
 
 void TfrmSplash::Paint() {

@@ -3,6 +3,7 @@
 // processes no messages, so each step repaints it at once.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "display/picture_list.h"
@@ -22,6 +23,9 @@ class TfrmSplash : public ISearchProgress {
   void SetCaption(const std::string& text) override { lblCaption = text; }
   void SetProgress(int position) override { ProgressBar = position; }
   void Repaint() override;
+  // A long walk through subfolders: the count so far, and the system told
+  // that the program still answers.
+  void StillSearching(size_t count) override;
 
   // What the window shows (the label's text, the bar's position 0..100).
   std::string lblCaption;
@@ -33,6 +37,7 @@ class TfrmSplash : public ISearchProgress {
  private:
   HWND__* handle_ = nullptr;
   double scale_ = 1.0;
+  uint32_t lastAnswer_ = 0;
 };
 
 // The picture list with the splash shown during the search (or without it).
