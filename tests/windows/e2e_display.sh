@@ -144,7 +144,9 @@ else
   preview=$!
   for _ in $(seq 150); do grep -q '^child' "$work/host.out" && break; sleep 0.1; done
   child=$(grep '^child' "$work/host.out" | tr -d '\r')
-  [ "$child" = "child OrvanneShow" ] && ok "runs as a child of the host window" || bad "no child in the host window ($child)"
+  # The host's client area is 320 x 240.
+  [ "$child" = "child OrvanneShow 320x240" ] && ok "runs as a child filling the host window" ||
+    bad "no child filling the host window ($child)"
   sleep 1.5
   xdotool mousemove 260 220 key space
   sleep 0.5

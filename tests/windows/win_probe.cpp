@@ -1,6 +1,6 @@
 // A small helper for the Windows end-to-end tests under Wine:
 //   win_probe host FLAG      a host window for a preview: prints its handle, then
-//                            "child CLASS" when a child window appears in it, and
+//                            "child CLASS WxH" when a child window appears in it, and
 //                            destroys the window once FLAG exists (ends 5 s later)
 //   win_probe version FILE   prints the "FileVersion" of FILE's version record
 //   win_probe running        prints 1 while the screen-saver-running mark is set, else 0
@@ -22,7 +22,9 @@ int g_after_destroy = 0;  // polls since the host window went
 BOOL CALLBACK FirstChild(HWND child, LPARAM) {
   wchar_t name[128] = {};
   GetClassNameW(child, name, 128);
-  std::printf("child %ls\n", name);
+  RECT r{};
+  GetClientRect(child, &r);
+  std::printf("child %ls %ldx%ld\n", name, r.right, r.bottom);
   std::fflush(stdout);
   g_saw_child = true;
   return FALSE;
