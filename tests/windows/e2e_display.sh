@@ -131,6 +131,16 @@ else
   kill "$show" 2>/dev/null
 fi
 
+echo "== the system closes the show"
+if start_show; then
+  wine "$probe" close OrvanneShow
+  expect_end "$show" 100 "ended when closed"
+  [ "$(mark)" = 0 ] && ok "the running mark is cleared" || bad "the running mark stays set after a close"
+else
+  bad "the third show showed no picture"
+  kill "$show" 2>/dev/null
+fi
+
 echo "== /p <hwnd>: a child of the host's window, ending with it"
 flag=$work/destroy-host
 wine "$probe" host "$(win_path "$flag")" >"$work/host.out" 2>/dev/null &

@@ -5,6 +5,7 @@
 //   win_probe version FILE   prints the "FileVersion" of FILE's version record
 //   win_probe running        prints 1 while the screen-saver-running mark is set, else 0
 //   win_probe manifest FILE  prints the manifest the system reads from FILE at its start
+//   win_probe close CLASS    asks the first top-level window of CLASS to close, as the system does
 #include <windows.h>
 
 #include <cstdio>
@@ -99,12 +100,16 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"host" && argc > 2) return Host(argv[2]);
   if (command == L"version" && argc > 2) return Version(argv[2]);
   if (command == L"manifest" && argc > 2) return Manifest(argv[2]);
+  if (command == L"close" && argc > 2) {
+    HWND window = FindWindowW(argv[2], nullptr);
+    return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
   if (command == L"running") {
     BOOL running = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     std::printf("%d\n", running ? 1 : 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running | manifest FILE\n");
+  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running | manifest FILE | close CLASS\n");
   return 2;
 }

@@ -110,7 +110,10 @@ bool TfrmMain::ShowInHost(HWND__* host) {
 
 void TfrmMain::FormShow() {
   if (!isPreview) {
-    if (!extra_) SetScreenSaverRunning(true);
+    if (!extra_) {
+      SetScreenSaverRunning(true);
+      markSet_ = true;
+    }
     ShowBackground();
   }
   SetTimer(handle_, kTimerId, kTimerIntervalMs, nullptr);
@@ -152,7 +155,9 @@ void TfrmMain::FormDestroy() {
   preparer_.reset();  // stops a decode in progress and joins the worker
   SetPictureSource(nullptr);
   Stop();
-  if (!isPreview && !extra_ && handle_) SetScreenSaverRunning(false);
+  // Also when the window went first (the system closed it).
+  if (markSet_) SetScreenSaverRunning(false);
+  markSet_ = false;
 }
 
 intptr_t TfrmMain::Message(HWND__* window, unsigned message, uintptr_t w, intptr_t l) {

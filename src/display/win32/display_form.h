@@ -70,6 +70,7 @@ class TfrmMain : public TSlideshow, private ISlideshowFace {
   bool ended_ = false;
   bool destroyed_ = false;
   bool timerOn_ = false;
+  bool markSet_ = false;  // this form set the screen-saver-running mark
   // Destroyed first: it joins its worker.
   std::unique_ptr<TPicturePreparer> preparer_;
 };
