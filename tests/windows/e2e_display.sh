@@ -37,6 +37,8 @@ for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 export DISPLAY=:$(cat "$work/display")
 mkdir -p "$WINEPREFIX"
 wineserver -p
+# The prefix is made here, not inside the first timed wait below.
+wineboot -i >/dev/null 2>&1
 
 failed=0 passed=0 skipped=0
 ok() { echo "ok: $*"; passed=$((passed + 1)); }
