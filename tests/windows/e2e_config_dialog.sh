@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The configuration dialog under Wine on its own Xvfb, in Japanese and in
+# English: its window tree matches the layout table (dialog_probe), a Japanese
+# folder name typed in survives, clicks and keys set the values, Enter saves
+# them in the same order and form as the Linux dialog does (CRLF; the ANSI
+# code page, or UTF-16 when the name does not fit it), and Esc saves nothing.
+# Screenshots go to BUILD/screenshots.
+# Usage: tests/windows/e2e_config_dialog.sh [BUILD]   (default build-win)
+set -uo pipefail
+cd "$(dirname "$0")/../.."
+out=${1:-build-win}
+cmake --build "$out" -j"${ORV_JOBS:-2}" --target config_dialog_host dialog_probe >/dev/null || exit 1
+host=$out/tests/windows/config_dialog_host.exe
+probe_exe=$out/tests/windows/dialog_probe.exe
+shots=$out/screenshots
+mkdir -p "$shots"
+
+work=$(mktemp -d)
+xvfb_pid=
+cleanup() {
+  WINEPREFIX=$work/prefix wineserver -k 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+exec {fd}>"$work/display"
+Xvfb -displayfd "$fd" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -1 "$work/display")
+# Wine takes the UI language and the ANSI code page from the locale.
+mkdir -p "$work/locale"
+localedef -i ja_JP -f UTF-8 "$work/locale/ja_JP.UTF-8" 2>/dev/null
+localedef -i en_US -f UTF-8 "$work/locale/en_US.UTF-8" 2>/dev/null
+export LOCPATH=$work/locale WINEPREFIX=$work/prefix WINEDEBUG=-all WINEARCH=win64
+mkdir -p "$WINEPREFIX"
+wineserver -p
+# The dialog's face as Windows has it (the name maps to IPA's proportional Gothic here).
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+  /v 'ＭＳ Ｐゴシック' /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
+
+status=0
+fail() { echo "FAIL ($lang): $*"; status=1; }
+probe() { wine "$probe_exe" "$@" 2>/dev/null | tr -d '\r'; }
+click() { xdotool mousemove $((ox + $1)) $((oy + $2)) click 1; sleep 0.3; }
+
+for lang in ja_JP en_US; do
+  export LANG=$lang.UTF-8
+  dir=$work/$lang
+  mkdir -p "$dir/prog" "$dir/写真 フォト"
+  cp "$host" "$dir/prog/orvanne.exe"
+  wine "$dir/prog/orvanne.exe" 2>/dev/null &
+  pid=$!
+  report=$(probe check) || fail "layout: $report"
+  echo "$lang: $(echo "$report" | tail -1)"
+  read -r ox oy < <(probe origin)
+  folder=$(winepath -w "$dir/写真 フォト" 2>/dev/null | tr -d '\r')
+  probe set-folder "$folder" >/dev/null || fail "cannot type into the folder field"
+  sleep 0.5
+  import -window root -crop 470x700+$((ox - 13))+$((oy - 40)) "$shots/config_dialog_$lang.png"
+  click 247 296           # chkIllustExtend: off
+  click 247 328           # chkPutFilename: on
+  click 168 306           # the interval field, then five steps up
+  xdotool key Up Up Up Up Up
+  click 26 473            # the second drawing method
+  xdotool key Return      # OK
+  wait "$pid"
+  rc=$?
+  [ "$rc" -eq 0 ] || fail "OK ended with $rc"
+  ini=$dir/prog/orvanne.ini
+  [ -f "$ini" ] || { fail "no settings file"; continue; }
+  # The ANSI code page when the folder's name fits it, else UTF-16 with its mark.
+  if [ "$(head -c 2 "$ini" | od -An -tx1 | tr -d ' ')" = fffe ]; then
+    [ "$lang" = en_US ] || fail "UTF-16 where code page 932 holds the name"
+    text=$(iconv -f UTF-16 -t UTF-8 "$ini")
+  else
+    [ "$lang" = ja_JP ] || fail "code page 1252 cannot hold the name"
+    text=$(iconv -f CP932 -t UTF-8 "$ini")
+  fi
+  lines=$(printf '%s' "$text" | grep -c '')
+  [ "$(printf '%s' "$text" | grep -c $'\r$')" -eq "$lines" ] || fail "lines without CRLF"
+  # What the Linux dialog's end-to-end test expects after the same steps.
+  expected="[BGIllust]
+Folder=$folder
+ChangeSec=15
+Extend=0
+SubFolders=0
+[Filename]
+PutFilename=1
+PutFullPath=0
+PutExtention=1
+[BGColor]
+Enable=0
+Color=0
+[Settings]
+DrawMode=1
+AutoRotate=1
+FadeTime=0"
+  got=$(printf '%s' "$text" | tr -d '\r')
+  [ "$got" = "$expected" ] || fail "settings file:"$'\n'"$got"
+done
+
+# Esc (Cancel) writes nothing.
+before=$(md5sum <"$work/en_US/prog/orvanne.ini")
+wine "$work/en_US/prog/orvanne.exe" 2>/dev/null &
+pid=$!
+probe check >/dev/null || fail "layout on reopening"
+xdotool key Escape
+wait "$pid"
+rc=$?
+[ "$rc" -eq 1 ] || fail "Esc ended with $rc"
+[ "$(md5sum <"$work/en_US/prog/orvanne.ini")" = "$before" ] || fail "Esc changed the settings file"
+[ $status -eq 0 ] && echo "configuration dialog under Wine: passed (screenshots in $shots)"
+exit $status
