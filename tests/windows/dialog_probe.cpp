@@ -20,7 +20,8 @@ using K = TControlKind;
 
 HWND FindDialog(int seconds) {
   for (int i = 0; i < seconds * 10; ++i) {
-    if (HWND w = FindWindowW(L"#32770", L"Orvanne")) return w;
+    // Shown once its controls are made and placed.
+    if (HWND w = FindWindowW(L"#32770", L"Orvanne"); w && IsWindowVisible(w)) return w;
     Sleep(100);
   }
   return nullptr;
@@ -139,7 +140,8 @@ int Check(HWND dialog) {
     } else if (r.left != scale(left) || r.top != scale(top)) {
       fault(row, "at " + std::to_string(r.left) + "," + std::to_string(r.top) + ", expected " +
                      std::to_string(scale(left)) + "," + std::to_string(scale(top)));
-    } else if (row.width && (r.right - r.left != scale(row.width) || r.bottom - r.top != scale(row.height))) {
+    } else if (row.width && (r.right != scale(left + row.width) || r.bottom != scale(top + row.height))) {
+      // Edges are scaled, so that neighbours stay neighbours at any DPI.
       fault(row, "size " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
     }
     if (r.right > client.right || r.bottom > client.bottom) fault(row, "reaches past the window");

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# The configuration dialog under Wine on its own Xvfb, in Japanese and in
-# English: its window tree matches the layout table (dialog_probe), a Japanese
-# folder name typed in survives, clicks and keys set the values, Enter saves
-# them in the same order and form as the Linux dialog does (CRLF; the ANSI
-# code page, or UTF-16 when the name does not fit it), and Esc saves nothing.
+# The configuration dialog under Wine on its own Xvfb, in Japanese, in English
+# and at 150 %: its window tree matches the layout table (dialog_probe), a
+# Japanese folder name typed in survives, clicks and keys set the values,
+# Enter saves them in the same order and form as the Linux dialog does (CRLF;
+# the ANSI code page, or UTF-16 when the name does not fit it), and Esc saves
+# nothing.
 # Screenshots go to BUILD/screenshots.
 # Usage: tests/windows/e2e_config_dialog.sh [BUILD]   (default build-win)
 set -uo pipefail
@@ -100,11 +101,17 @@ FadeTime=0"
   [ "$got" = "$expected" ] || fail "settings file:"$'\n'"$got"
 done
 
-# Esc (Cancel) writes nothing.
+# At 150 % the table's places scale with the DPI; Esc (Cancel) writes nothing.
+lang=en_US
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+wineserver -k; wineserver -w; wineserver -p
 before=$(md5sum <"$work/en_US/prog/orvanne.ini")
 wine "$work/en_US/prog/orvanne.exe" 2>/dev/null &
 pid=$!
-probe check >/dev/null || fail "layout on reopening"
+report=$(probe check) || fail "layout at 144 dpi: $report"
+echo "$lang: $(echo "$report" | tail -1)"
+read -r ox oy < <(probe origin)
+import -window root -crop 700x1000+$((ox - 20))+$((oy - 50)) "$shots/config_dialog_144dpi.png"
 xdotool key Escape
 wait "$pid"
 rc=$?
