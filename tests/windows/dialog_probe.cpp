@@ -3,7 +3,7 @@
 // place and size at the window's DPI, the tab order, the language, and that
 // no two controls overlap. Also types into the folder field and waits for
 // the dialog to close, for the end-to-end script.
-//   dialog_probe check | origin | set-folder TEXT | wait-closed
+//   dialog_probe check | origin | folder | message | set-folder TEXT | wait-closed
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -217,10 +217,35 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld\n", origin.x, origin.y);
     return 0;
   }
+  if (command == L"folder") {
+    std::printf("%s\n", win32::Utf8(TextOf(Find(dialog, win32::ControlId(TCtl::edtIllustFolder)))).c_str());
+    return 0;
+  }
+  if (command == L"message") {  // the message box the dialog shows: its caption and text
+    for (int i = 0; i < 100; ++i, Sleep(100)) {
+      HWND box = nullptr;
+      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)))
+        if (box != dialog && GetWindow(box, GW_OWNER) == dialog && IsWindowVisible(box)) {
+          std::string text;
+          EnumChildWindows(
+              box,
+              [](HWND w, LPARAM p) -> BOOL {
+                if (ClassOf(w) == "static" && GetWindowTextLengthW(w) > 0)
+                  *reinterpret_cast<std::string*>(p) += win32::Utf8(TextOf(w));
+                return TRUE;
+              },
+              reinterpret_cast<LPARAM>(&text));
+          std::printf("%s: %s\n", win32::Utf8(TextOf(box)).c_str(), text.c_str());
+          return 0;
+        }
+    }
+    std::printf("no message\n");
+    return 1;
+  }
   if (command == L"set-folder" && argc > 2) {
     HWND folder = Find(dialog, win32::ControlId(TCtl::edtIllustFolder));
     return folder && SendMessageW(folder, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
   }
-  std::printf("usage: dialog_probe check | origin | set-folder TEXT | wait-closed\n");
+  std::printf("usage: dialog_probe check | origin | folder | message | set-folder TEXT | wait-closed\n");
   return 2;
 }

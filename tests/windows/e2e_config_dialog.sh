@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The configuration dialog under Wine on its own Xvfb, in Japanese, in English
 # and at 150 %: its window tree matches the layout table (dialog_probe), a
-# Japanese folder name typed in survives, clicks and keys set the values,
+# Japanese folder name typed in survives (a missing one is refused with the
+# message, and its saved text comes back), clicks and keys set the values,
 # Enter saves them in the same order and form as the Linux dialog does (CRLF;
 # the ANSI code page, or UTF-16 when the name does not fit it), and Esc saves
 # nothing.
@@ -55,6 +56,19 @@ for lang in ja_JP en_US; do
   report=$(probe check) || fail "layout: $report"
   echo "$lang: $(echo "$report" | tail -1)"
   read -r ox oy < <(probe origin)
+  # OK with a folder that does not exist: the message, the saved text back, nothing saved.
+  saved=$(probe folder)
+  probe set-folder 'C:\no such folder' >/dev/null
+  click 300 623           # OK
+  message=$(probe message) || fail "no message for a missing folder"
+  xdotool key Return
+  sleep 0.5
+  [ "$(probe folder)" = "$saved" ] || fail "folder field not restored: $(probe folder)"
+  [ -e "$dir/prog/orvanne.ini" ] && fail "a missing folder was saved"
+  case "$lang:$message" in
+    "ja_JP:情報: 指定されたフォルダは存在しません。" | "en_US:Information: The folder does not exist.") ;;
+    *) fail "message: $message" ;;
+  esac
   folder=$(winepath -w "$dir/写真 フォト" 2>/dev/null | tr -d '\r')
   probe set-folder "$folder" >/dev/null || fail "cannot type into the folder field"
   sleep 0.5
