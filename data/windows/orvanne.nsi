@@ -84,11 +84,12 @@ Section "Uninstall"
       WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$1"
     ${EndIf}
   ${EndIf}
+  DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; The folder goes last: its going marks the end of the work.
   Delete "$INSTDIR\orvanne.scr"
   Delete "$INSTDIR\README.txt"
   ; The settings file lives in the program's folder, so it goes with it.
   Delete "$INSTDIR\orvanne.ini"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

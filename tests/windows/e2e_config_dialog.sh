@@ -131,5 +131,43 @@ wait "$pid"
 rc=$?
 [ "$rc" -eq 1 ] || fail "Esc ended with $rc"
 [ "$(md5sum <"$work/en_US/prog/orvanne.ini")" = "$before" ] || fail "Esc changed the settings file"
+# The installer, silent: Orvanne becomes the current screen saver (the
+# previous one remembered) with the user's pictures as its folder; /c of the
+# installed copy opens the dialog, whose Enter saves beside it; the silent
+# uninstall takes everything away and gives the previous saver back.
+lang=setup
+desktop='HKCU\Control Panel\Desktop'
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvanne'
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_SZ *//p"; }
+if [ ! -f "$out/orvanne-setup.exe" ]; then
+  fail "no $out/orvanne-setup.exe"
+else
+  previous='C:\windows\system32\scrnsave.scr'
+  wine reg add "$desktop" /v SCRNSAVE.EXE /t REG_SZ /d "$previous" /f >/dev/null 2>&1
+  wine "$out/orvanne-setup.exe" /S 2>/dev/null  # returns when it is done
+  scr=$(reg_value "$desktop" SCRNSAVE.EXE)
+  scr_unix=$(winepath -u "$scr" 2>/dev/null)
+  installed=$(dirname "$scr_unix")
+  [ -f "$scr_unix" ] && [ "$(basename "$scr_unix")" = orvanne.scr ] || fail "current screen saver: $scr"
+  for f in README.txt uninstall.exe orvanne.ini; do [ -f "$installed/$f" ] || fail "not installed: $f"; done
+  grep -q '^Folder=.*\\Pictures'$'\r''$' "$installed/orvanne.ini" || fail "folder: $(cat "$installed/orvanne.ini")"
+  wine reg query "$uninstall_key" >/dev/null 2>&1 || fail "no uninstall entry"
+  wine "$scr_unix" /c 2>/dev/null &
+  pid=$!
+  report=$(probe check) || fail "layout of the installed copy's /c: $report"
+  xdotool key Return
+  wait "$pid"
+  keys=$(tr -d '\r' <"$installed/orvanne.ini" | sed 's/=.*//' | tr '\n' ' ')
+  [ "$keys" = "[BGIllust] Folder ChangeSec Extend SubFolders [Filename] PutFilename PutFullPath PutExtention [BGColor] Enable Color [Settings] DrawMode AutoRotate FadeTime " ] ||
+    fail "keys saved by /c: $keys"
+  # The uninstaller runs on as a copy in the temporary folder: wait for its work.
+  wine "$installed/uninstall.exe" /S 2>/dev/null
+  for _ in $(seq 100); do [ -e "$installed" ] || break; sleep 0.2; done
+  [ -e "$installed" ] && fail "left behind: $(ls -A "$installed")"
+  [ "$(reg_value "$desktop" SCRNSAVE.EXE)" = "$previous" ] || fail "previous screen saver not restored"
+  wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "uninstall entry left behind"
+  [ $status -eq 0 ] && echo "installer: silent install, /c of the installed copy, silent uninstall passed"
+fi
+
 [ $status -eq 0 ] && echo "configuration dialog under Wine: passed (screenshots in $shots)"
 exit $status
