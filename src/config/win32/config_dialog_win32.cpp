@@ -73,8 +73,8 @@ HICON ProgramIcon() {
       },
       reinterpret_cast<LONG_PTR>(&first));
   if (first)
-    if (auto icon = static_cast<HICON>(LoadImageW(instance, first, IMAGE_ICON, 48, 48, 0))) return icon;
-  return LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    if (auto icon = static_cast<HICON>(LoadImageW(instance, first, IMAGE_ICON, 48, 48, LR_SHARED))) return icon;
+  return LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));  // shared too: never destroyed
 }
 
 // An exception's message in the user's language, its argument put in.

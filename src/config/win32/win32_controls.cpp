@@ -145,6 +145,7 @@ TDialogControls::~TDialogControls() {
   for (auto& [key, font] : fonts_) DeleteObject(font);
   for (HFONT font : old_fonts_) DeleteObject(font);
   for (HICON icon : glyphs_) DestroyIcon(icon);
+  for (HICON icon : old_glyphs_) DestroyIcon(icon);
 }
 
 HFONT TDialogControls::Font(int px, bool underline) {
@@ -248,7 +249,7 @@ void TDialogControls::Layout(UINT dpi) {
     // Windows still hold the old fonts until they are given the new ones.
     for (auto& [key, font] : fonts_) old_fonts_.push_back(font);
     fonts_.clear();
-    for (HICON icon : glyphs_) DestroyIcon(icon);
+    old_glyphs_.insert(old_glyphs_.end(), glyphs_.begin(), glyphs_.end());
     glyphs_.clear();
     dpi_ = dpi;
   }

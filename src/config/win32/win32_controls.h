@@ -57,7 +57,9 @@ class TDialogControls {
   HWND fade_arrows_ = nullptr;
   std::map<std::pair<int, bool>, HFONT> fonts_;
   std::vector<HICON> glyphs_;
+  // What the controls drew with before a DPI change, kept while they may still use it.
   std::vector<HFONT> old_fonts_;
+  std::vector<HICON> old_glyphs_;
 };
 
 }  // namespace orv::win32
