@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows programs with mingw-w64 on Debian 12:
-#   build-win/picdump.exe and the Qt-free unit tests (static, system DLLs only).
+#   build-win/orvanne.scr, build-win/picdump.exe and the Qt-free unit tests
+#   (static, system DLLs only).
 # libjpeg-turbo comes from Debian's own source package and GoogleTest from
 # Debian's googletest sources, both built for mingw into build-win/deps.
 # Usage: scripts/build-windows.sh [--tests]   (--tests also builds the test exes)
@@ -52,8 +53,13 @@ cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DORV_WIN_DEPS="$deps" 
   -DCMAKE_PREFIX_PATH="$deps" -DCMAKE_BUILD_TYPE=Release -DORV_QT_FREE_ONLY=ON \
   -DORV_BUILD_BENCH=OFF -DORV_BUILD_TESTS=$with_tests \
   -DORV_WITH_HEIF=OFF -DORV_WITH_WEBP=OFF -DORV_WITH_JXL=OFF >/dev/null  # no mingw builds of those libraries yet
-targets=(picdump)
+targets=(orvanne_scr picdump)
 [ "$with_tests" = ON ] && targets+=($(cat tests/windows/targets.txt))
 cmake --build "$out" -j"$jobs" --target "${targets[@]}"
 cp "$out/tools/picdump.exe" "$out/picdump.exe"
-echo "Built $out/picdump.exe"
+cp "$out/src/app/win32/orvanne.scr" "$out/orvanne.scr"
+# The installer (64-bit NSIS): the .scr and the README.
+version=$(sed -n 's/^project(Orvanne VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+makensis -V2 -DSCR="$out/orvanne.scr" -DREADME="$PWD/README.md" -DVERSION="$version" \
+  -DOUTFILE="$out/orvanne-setup.exe" data/windows/orvanne.nsi
+echo "Built $out/orvanne.scr, $out/orvanne-setup.exe and $out/picdump.exe"

@@ -62,5 +62,6 @@ if ! diff "$work/linux.err" "$work/wine.err.lf"; then
 fi
 decoded=$(ls "$work/linux" | wc -l)
 echo "picdump: $same of ${#files[@]} files alike ($decoded decoded, the rest refused with the same message)"
+tests/windows/e2e_display.sh build-win || status=1
 echo "Windows step: build $((built - start)) s, Wine tests $(($(date +%s) - built)) s"
 exit $status
