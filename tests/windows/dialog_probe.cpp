@@ -5,6 +5,7 @@
 // the dialog to close, for the end-to-end script.
 //   dialog_probe check | origin | folder | message | set-folder TEXT | wait-closed
 #include <cstdio>
+#include <variant>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,21 @@ int Check(HWND dialog) {
       bool ascii = true;
       for (wchar_t c : text) ascii = ascii && c < 0x80;
       ascii_only += ascii;
+    }
+  }
+  // A control bound to a setting's check box is greyed exactly while that box is unchecked.
+  for (const TControlRow& row : ControlTable()) {
+    if (!row.enabledBy) continue;
+    for (const TSettingRow& setting : SettingsTable()) {
+      const auto* flag = std::get_if<bool TSettings::*>(&setting.member);
+      if (!flag || *flag != row.enabledBy || !setting.dialogControl) continue;
+      for (const TControlRow& box : ControlTable())
+        if (box.name == std::string(setting.dialogControl)) {
+          const bool checked =
+              SendMessageW(Find(dialog, win32::ControlId(box.id)), BM_GETCHECK, 0, 0) == BST_CHECKED;
+          if (bool(IsWindowEnabled(Find(dialog, win32::ControlId(row.id)))) != checked)
+            fault(row, std::string("enabled while ") + box.name + (checked ? " is checked: no" : " is unchecked"));
+        }
     }
   }
   // The language: English leaves no Japanese on the controls; Japanese

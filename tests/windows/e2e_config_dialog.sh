@@ -78,6 +78,7 @@ for lang in ja_JP en_US; do
   click 168 306           # the interval field, then five steps up
   xdotool key Up Up Up Up Up
   click 26 473            # the second drawing method
+  report=$(probe check) || fail "after the clicks: $report"  # the name's options no longer greyed
   xdotool key Return      # OK
   wait "$pid"
   ini=$dir/prog/orvanne.ini
