@@ -114,7 +114,8 @@ FadeTime=0"
   [ "$got" = "$expected" ] || fail "settings file:"$'\n'"$got"
 done
 
-# At 150 % the table's places scale with the DPI; Esc (Cancel) writes nothing.
+# At 150 % the table's places scale with the DPI, the folder browser and the
+# colour chooser open from their buttons; Esc (Cancel) writes nothing.
 lang=en_US
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
 wineserver -k; wineserver -w; wineserver -p
@@ -125,6 +126,17 @@ report=$(probe check) || fail "layout at 144 dpi: $report"
 echo "$lang: $(echo "$report" | tail -1)"
 read -r ox oy < <(probe origin)
 import -window root -crop 700x1000+$((ox - 20))+$((oy - 50)) "$shots/config_dialog_144dpi.png"
+at() { echo $(($1 * 3 / 2)); }  # the table's places at 144 dpi
+click "$(at 250)" "$(at 252)"   # the folder browser opens, owned by the dialog
+browser=$(probe message) || fail "no folder browser"
+xdotool key Escape
+sleep 0.5
+click "$(at 22)" "$(at 352)"    # fill the background, then the colour chooser
+click "$(at 130)" "$(at 378)"
+chooser=$(probe message) || fail "no colour chooser"
+xdotool key Escape
+sleep 0.5
+echo "$lang at 144 dpi: opened \"${browser%%:*}\" and \"${chooser%%:*}\""
 xdotool key Escape
 wait "$pid"
 [ "$(md5sum <"$work/en_US/prog/orvanne.ini")" = "$before" ] || fail "Esc changed the settings file"
