@@ -62,7 +62,7 @@ expect_end() {
 }
 mark() { wine "$probe" running | tr -d '\r'; }
 shoot() { import -display "$DISPLAY" -window root "$1" 2>/dev/null; }
-pixel() { /usr/bin/convert "$1" -format "%[pixel:p{$2,$3}]" info: 2>/dev/null; }
+pixel() { /usr/bin/convert "$1" -format "%[hex:p{$2,$3}]" info: 2>/dev/null | cut -c1-6; }
 # Pixels of colour $6 in the rectangle $2x$3+$4+$5 of screenshot $1.
 count() { /usr/bin/convert "$1" -crop "$2x$3+$4+$5" +repage -depth 8 txt:- 2>/dev/null | grep -ci "$6"; }
 
@@ -72,7 +72,7 @@ app=$work/app pics=$work/pics
 mkdir -p "$app" "$pics"
 cp "$scr" "$app/orvanne.scr"
 /usr/bin/convert -size 400x300 'xc:rgb(200,40,120)' "BMP3:$pics/a.bmp"
-magenta='srgb(200,40,120)' green='srgb(0,192,0)'
+magenta=C82878 green=00C000
 printf '[BGIllust]\r\nFolder=%s\r\n[Filename]\r\nPutFilename=1\r\n[BGColor]\r\nEnable=1\r\nColor=$0000C000\r\n' \
   "$(win_path "$pics")" >"$app/orvanne.ini"
 run() { wine "$app/orvanne.scr" "$@" >/dev/null 2>&1; }
@@ -133,8 +133,21 @@ else
   kill "$show" 2>/dev/null
 fi
 
-echo "== the system closes the show"
+echo "== the desktop snapshot behind the picture; the system closes the show"
+# A white window left of where the picture will be: the snapshot keeps it
+# after the window itself has gone.
+printf '[BGIllust]\r\nFolder=%s\r\n' "$(win_path "$pics")" >"$app/orvanne.ini"
+wine "$probe" host "$(win_path "$work/snapshot-done")" >"$work/desk.out" 2>/dev/null &
+desk=$!
+for _ in $(seq 50); do shoot "$work/shot.png"; [ "$(pixel "$work/shot.png" 130 200)" = FFFFFF ] && break; sleep 0.1; done
 if start_show; then
+  touch "$work/snapshot-done"
+  for _ in $(seq 100); do grep -q destroyed "$work/desk.out" && break; sleep 0.1; done
+  sleep 0.5
+  shoot "$work/shot.png"
+  cp "$work/shot.png" "$shots/snapshot.png"
+  [ "$(pixel "$work/shot.png" 130 200)" = FFFFFF ] && [ "$(pixel "$work/shot.png" 60 200)" = 000000 ] &&
+    ok "the background is the desktop as it was" || bad "no snapshot: $(pixel "$work/shot.png" 130 200) at (130, 200)"
   wine "$probe" close OrvanneShow
   expect_end "$show" 100 "ended when closed"
   [ "$(mark)" = 0 ] && ok "the running mark is cleared" || bad "the running mark stays set after a close"
@@ -142,6 +155,8 @@ else
   bad "the third show showed no picture"
   kill "$show" 2>/dev/null
 fi
+touch "$work/snapshot-done"
+wait_end "$desk" 100 >/dev/null || kill "$desk" 2>/dev/null
 
 echo "== /p <hwnd>: a child of the host's window, ending with it"
 flag=$work/destroy-host
