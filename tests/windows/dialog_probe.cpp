@@ -2,8 +2,8 @@
 // checks it against the layout table: every control's class, style, text,
 // place and size at the window's DPI, the tab order, the language, and that
 // no two controls overlap. Also types into the folder field and waits for
-// the dialog to close, for the end-to-end script.
-//   dialog_probe check | origin | folder | message | set-folder TEXT | wait-closed
+// the dialog's message boxes, for the end-to-end script.
+//   dialog_probe check | origin | folder | message | no-message | set-folder TEXT
 #include <cstdio>
 #include <variant>
 #include <string>
@@ -77,6 +77,14 @@ int ExpectedButtonStyle(K kind) {
     case K::kButton: case K::kGlyphButton: return BS_PUSHBUTTON;
     default: return -1;
   }
+}
+
+// A visible dialog window that the dialog owns (a message box, the browser, the chooser).
+HWND OwnedBox(HWND dialog) {
+  HWND box = nullptr;
+  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)))
+    if (box != dialog && GetWindow(box, GW_OWNER) == dialog && IsWindowVisible(box)) return box;
+  return nullptr;
 }
 
 bool TableAncestor(TCtl ancestor, TCtl id) {
@@ -216,11 +224,6 @@ int Check(HWND dialog) {
 int wmain(int argc, wchar_t** argv) {
   SetProcessDPIAware();
   const std::wstring command = argc > 1 ? argv[1] : L"";
-  if (command == L"wait-closed") {
-    for (int i = 0; i < 300; ++i, Sleep(100))
-      if (!FindWindowW(L"#32770", L"Orvanne")) return 0;
-    return 1;
-  }
   HWND dialog = FindDialog(60);
   if (!dialog) {
     std::printf("no dialog\n");
@@ -237,31 +240,33 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", win32::Utf8(TextOf(Find(dialog, win32::ControlId(TCtl::edtIllustFolder)))).c_str());
     return 0;
   }
-  if (command == L"message") {  // the message box the dialog shows: its caption and text
-    for (int i = 0; i < 100; ++i, Sleep(100)) {
-      HWND box = nullptr;
-      while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)))
-        if (box != dialog && GetWindow(box, GW_OWNER) == dialog && IsWindowVisible(box)) {
-          std::string text;
-          EnumChildWindows(
-              box,
-              [](HWND w, LPARAM p) -> BOOL {
-                if (ClassOf(w) == "static" && GetWindowTextLengthW(w) > 0)
-                  *reinterpret_cast<std::string*>(p) += win32::Utf8(TextOf(w));
-                return TRUE;
-              },
-              reinterpret_cast<LPARAM>(&text));
-          std::printf("%s: %s\n", win32::Utf8(TextOf(box)).c_str(), text.c_str());
-          return 0;
-        }
-    }
+  if (command == L"message") {  // the message box or chooser the dialog shows: its caption and texts
+    for (int i = 0; i < 100; ++i, Sleep(100))
+      if (HWND box = OwnedBox(dialog)) {
+        std::string text;
+        EnumChildWindows(
+            box,
+            [](HWND w, LPARAM p) -> BOOL {
+              if (ClassOf(w) == "static" && GetWindowTextLengthW(w) > 0)
+                *reinterpret_cast<std::string*>(p) += win32::Utf8(TextOf(w));
+              return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&text));
+        std::printf("%s: %s\n", win32::Utf8(TextOf(box)).c_str(), text.c_str());
+        return 0;
+      }
     std::printf("no message\n");
+    return 1;
+  }
+  if (command == L"no-message") {  // waits until it is gone (closing takes a while without a window manager)
+    for (int i = 0; i < 100; ++i, Sleep(100))
+      if (!OwnedBox(dialog)) return 0;
     return 1;
   }
   if (command == L"set-folder" && argc > 2) {
     HWND folder = Find(dialog, win32::ControlId(TCtl::edtIllustFolder));
     return folder && SendMessageW(folder, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(argv[2])) ? 0 : 1;
   }
-  std::printf("usage: dialog_probe check | origin | folder | message | set-folder TEXT | wait-closed\n");
+  std::printf("usage: dialog_probe check | origin | folder | message | no-message | set-folder TEXT\n");
   return 2;
 }

@@ -62,7 +62,8 @@ for lang in ja_JP en_US; do
   click 300 623           # OK
   message=$(probe message) || fail "no message for a missing folder"
   xdotool key Return
-  sleep 0.5
+  probe no-message || fail "the message stays"
+  for _ in $(seq 20); do [ "$(probe folder)" = "$saved" ] && break; sleep 0.2; done
   [ "$(probe folder)" = "$saved" ] || fail "folder field not restored: $(probe folder)"
   [ -e "$dir/prog/orvanne.ini" ] && fail "a missing folder was saved"
   case "$lang:$message" in
@@ -130,12 +131,12 @@ at() { echo $(($1 * 3 / 2)); }  # the table's places at 144 dpi
 click "$(at 250)" "$(at 252)"   # the folder browser opens, owned by the dialog
 browser=$(probe message) || fail "no folder browser"
 xdotool key Escape
-sleep 0.5
+probe no-message || fail "the folder browser stays"
 click "$(at 22)" "$(at 352)"    # fill the background, then the colour chooser
 click "$(at 130)" "$(at 378)"
 chooser=$(probe message) || fail "no colour chooser"
 xdotool key Escape
-sleep 0.5
+probe no-message || fail "the colour chooser stays"
 echo "$lang at 144 dpi: opened \"${browser%%:*}\" and \"${chooser%%:*}\""
 xdotool key Escape
 wait "$pid"
