@@ -58,4 +58,8 @@ targets=(orvanne_scr picdump)
 cmake --build "$out" -j"$jobs" --target "${targets[@]}"
 cp "$out/tools/picdump.exe" "$out/picdump.exe"
 cp "$out/src/app/win32/orvanne.scr" "$out/orvanne.scr"
-echo "Built $out/orvanne.scr and $out/picdump.exe"
+# The installer (64-bit NSIS): the .scr and the README.
+version=$(sed -n 's/^project(Orvanne VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+makensis -V2 -DSCR="$out/orvanne.scr" -DREADME="$PWD/README.md" -DVERSION="$version" \
+  -DOUTFILE="$out/orvanne-setup.exe" data/windows/orvanne.nsi
+echo "Built $out/orvanne.scr, $out/orvanne-setup.exe and $out/picdump.exe"

@@ -43,9 +43,11 @@ ORV_TEST_PACKAGES=(libpng-dev libspng-dev libgif-dev libstb-dev libjpeg-turbo-pr
 
 # The Windows build (scripts/build-windows.sh): mingw-w64 with the posix
 # thread model (the win32 one has no std::mutex), its static zlib, nasm for
-# libjpeg-turbo's SIMD, dpkg-dev for apt-get source, and Wine for the tests.
+# libjpeg-turbo's SIMD, dpkg-dev for apt-get source, NSIS for the installer,
+# and for the tests Wine on Xvfb, driven by xdotool and photographed by
+# ImageMagick, with the locale sources that set Wine's language and code page.
 ORV_WINDOWS_PACKAGES=(cmake make dpkg-dev nasm g++-mingw-w64-x86-64-posix libz-mingw-w64-dev
-                      googletest wine wine64)
+                      googletest wine wine64 nsis xvfb xdotool imagemagick locales fonts-ipafont-gothic)
 
 # Fuzzing: clang with libFuzzer and the sanitizer runtimes.
 ORV_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

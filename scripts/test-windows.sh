@@ -25,6 +25,7 @@ status=0
 
 echo "== Windows unit tests under Wine"
 wine build-win/tests/windows/windows_tests.exe --gtest_brief=1 || status=1
+tests/windows/e2e_config_dialog.sh build-win || status=1
 
 echo "== picdump.exe under Wine against the Linux picdump"
 if [ ! -x "$linux_picdump" ]; then

@@ -2,66 +2,25 @@
 
 #include <QColor>
 
+#include "config/glyph_maps.h"
+
 namespace orv {
 
-namespace {
-
-constexpr int kSize = 16;
-using Map = const char* const[kSize];
-
-// Three stacked folders.
-Map kSelect = {
-    "kkkk............", "kyyykkkkkk......", "kyyyyyyyyk......", "kyyyyyyyyk......",
-    "kyykkkkyyk......", "kddkyyykkkkkk...", "kkkkyyyyyyyyk...", "...kyyyyyyyyk...",
-    "...kyykkkkyyk...", "...kddkyyykkkkkk", "...kkkkyyyyyyyyk", "......kyyyyyyyyk",
-    "......kyyyyyyyyk", "......kddddddddk", "......kkkkkkkkkk", "................",
-};
-// An open folder: the darker back and the front flap.
-Map kOpen = {
-    "................", "................", ".kkkk...........", "kddddk..........",
-    "kdddddkkkkkkk...", "kdddddddddddk...", "kdddddddddddk...", "kdddkkkkkkkkkkkk",
-    "kddkyyyyyyyyyyyk", "kddkyyyyyyyyyyk.", "kdkyyyyyyyyyyyk.", "kdkyyyyyyyyyyk..",
-    "kkyyyyyyyyyyyk..", "kkkkkkkkkkkkk...", "................", "................",
-};
-// Colour bars in a dark frame: white, yellow, cyan, green, magenta, red, blue.
-Map kBars = {
-    "................", "................", "DDDDDDDDDDDDDDDD", "DwwyyccggMMrrbbD",
-    "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD",
-    "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD", "DwwyyccggMMrrbbD",
-    "DwwyyccggMMrrbbD", "DDDDDDDDDDDDDDDD", "................", "................",
-};
-
-QRgb ColorOf(char c) {
-  switch (c) {
-    case 'k': return qRgb(0, 0, 0);
-    case 'y': return qRgb(255, 255, 0);
-    case 'd': return qRgb(192, 160, 0);
-    case 'D': return qRgb(64, 64, 64);
-    case 'w': return qRgb(255, 255, 255);
-    case 'c': return qRgb(0, 255, 255);
-    case 'g': return qRgb(0, 255, 0);
-    case 'M': return qRgb(255, 0, 255);
-    case 'r': return qRgb(255, 0, 0);
-    case 'b': return qRgb(0, 0, 255);
-    default: return qRgb(128, 128, 0);  // the background, olive
-  }
-}
-
-}  // namespace
-
 QImage GlyphImageOpaque(TGlyph glyph) {
-  const char* const* map = glyph == TGlyph::kFolderSelect ? kSelect : glyph == TGlyph::kFolderOpen ? kOpen : kBars;
-  QImage image(kSize, kSize, QImage::Format_ARGB32);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x) image.setPixel(x, y, ColorOf(map[y][x]));
+  const TGlyphId id = glyph == TGlyph::kFolderSelect ? TGlyphId::kFolderSelect
+                       : glyph == TGlyph::kFolderOpen ? TGlyphId::kFolderOpen
+                                                      : TGlyphId::kColorBars;
+  QImage image(kGlyphSize, kGlyphSize, QImage::Format_ARGB32);
+  for (int y = 0; y < kGlyphSize; ++y)
+    for (int x = 0; x < kGlyphSize; ++x) image.setPixel(x, y, 0xFF000000u | GlyphPixel(id, x, y));
   return image;
 }
 
 QImage GlyphImage(TGlyph glyph) {
   QImage image = GlyphImageOpaque(glyph);
-  const QRgb transparent = image.pixel(0, kSize - 1);
-  for (int y = 0; y < kSize; ++y)
-    for (int x = 0; x < kSize; ++x)
+  const QRgb transparent = image.pixel(0, kGlyphSize - 1);
+  for (int y = 0; y < kGlyphSize; ++y)
+    for (int x = 0; x < kGlyphSize; ++x)
       if (image.pixel(x, y) == transparent) image.setPixel(x, y, qRgba(0, 0, 0, 0));
   return image;
 }

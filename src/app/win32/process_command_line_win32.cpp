@@ -10,6 +10,9 @@
 
 #include "config/win32/config_dialog_win32.h"
 
+// After our headers: its colour macros would clash with ours.
+#include <windows.h>
+
 namespace orv::win32 {
 
 namespace {
