@@ -126,28 +126,18 @@ void TfrmConfig::FollowFocusOfPresses() {
     // A window that is not the active one (no window manager activates it
     // again after a message) moves its focus without a word: the press has
     // just done so, before reaching its control.
-    if (QWidget* now = focusWidget(); now && now != active_control_) FocusChanged(active_control_, now);
+    if (QWidget* now = focusWidget(); now && IdOf(now) != model_.FocusedControl()) FocusChanged(nullptr, now);
     return swallowing_clicks_;  // the check failed: this click must not act
   });
 }
 
 void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
-  // Only moves between this form's controls count; the window losing or
-  // regaining the activation does not enter or leave a control.
-  if (!now || now->window() != this || now == active_control_) return;
-  QWidget* previous = active_control_;
-  active_control_ = now;
-  // While the check's message is up, a nested event loop may move the focus:
-  // the check itself puts it back into the field, with the saved text.
-  if (checking_folder_) return;
-  QWidget* folder = Control(TCtl::edtIllustFolder);
-  if (previous == folder) edtIllustFolderExit(now);
-  if (now == folder && active_control_ == folder) model_.FolderEntered();
+  // Only this form's controls count; the window losing or regaining the
+  // activation does not enter or leave a control.
+  if (now && now->window() == this && model_.FocusMoved(IdOf(now))) edtIllustFolderExit();
 }
 
-void TfrmConfig::edtIllustFolderExit(QWidget* next) {
-  if (!model_.FolderRefused(IdOf(next))) return;
-  checking_folder_ = true;
+void TfrmConfig::edtIllustFolderExit() {
   QPointer<TfrmConfig> self(this);
   ReportMissingFolder();
   if (!self) return;
@@ -155,12 +145,11 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   Show();
   auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
   folder->setFocus(Qt::OtherFocusReason);
-  active_control_ = folder;  // an inactive window reports no focus change
   folder->selectAll();
   // The mouse press that moved the focus is still on its way to its control:
   // the click must not go on to save, open or toggle anything.
   SwallowPendingClick();
-  checking_folder_ = false;
+  model_.FolderRefusalDone();
 }
 
 void TfrmConfig::ReportMissingFolder() {
