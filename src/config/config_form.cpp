@@ -74,7 +74,7 @@ void TfrmConfig::moveEvent(QMoveEvent* event) {
 }
 
 TfrmConfig::~TfrmConfig() {
-  if (swallowing_clicks_) qApp->removeEventFilter(this);
+  if (model_.SwallowsClicks()) qApp->removeEventFilter(this);
 }
 
 void TfrmConfig::FormCreate() {
@@ -121,13 +121,13 @@ TCtl TfrmConfig::IdOf(const QWidget* control) const {
 void TfrmConfig::FollowFocusOfPresses() {
   WatchAllEvents(this, [this](QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
-        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || swallowing_clicks_)
+        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || model_.SwallowsClicks())
       return false;
     // A window that is not the active one (no window manager activates it
     // again after a message) moves its focus without a word: the press has
     // just done so, before reaching its control.
     if (QWidget* now = focusWidget(); now && IdOf(now) != model_.FocusedControl()) FocusChanged(nullptr, now);
-    return swallowing_clicks_;  // the check failed: this click must not act
+    return model_.SwallowsClicks();  // the check failed: this click must not act
   });
 }
 
@@ -146,10 +146,7 @@ void TfrmConfig::edtIllustFolderExit() {
   auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
   folder->setFocus(Qt::OtherFocusReason);
   folder->selectAll();
-  // The mouse press that moved the focus is still on its way to its control:
-  // the click must not go on to save, open or toggle anything.
-  SwallowPendingClick();
-  model_.FolderRefusalDone();
+  if (model_.FolderRefusalDone()) SwallowPendingClick();
 }
 
 void TfrmConfig::ReportMissingFolder() {
@@ -157,11 +154,9 @@ void TfrmConfig::ReportMissingFolder() {
 }
 
 void TfrmConfig::SwallowPendingClick() {
-  if (swallowing_clicks_) return;
-  swallowing_clicks_ = true;
   qApp->installEventFilter(this);
   QTimer::singleShot(0, this, [this] {
-    swallowing_clicks_ = false;
+    model_.PendingClickPassed();
     qApp->removeEventFilter(this);
   });
 }
@@ -170,7 +165,7 @@ bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const bool button_event = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                             type == QEvent::MouseButtonDblClick;
-  if (swallowing_clicks_ && button_event && watched->isWidgetType() &&
+  if (model_.SwallowsClicks() && button_event && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this)
     return true;
   if (watched == Control(TCtl::lblUrl) && type == QEvent::MouseButtonRelease) {

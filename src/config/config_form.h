@@ -69,7 +69,6 @@ class TfrmConfig : public QDialog {
   QUrl documentation_;              // what lblUrl opens; empty when no README was found
   TColorDialog ColorDialog;
   bool showing_ = false;
-  bool swallowing_clicks_ = false;
   bool closing_ = false;
   QSize centred_frame_;  // the frame size the dialog was last centred with
   ISettingsFileWriter* writer_ = nullptr;

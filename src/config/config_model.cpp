@@ -143,10 +143,13 @@ bool TConfigModel::FocusMoved(TCtl now) {
   return false;
 }
 
-void TConfigModel::FolderRefusalDone() {
+bool TConfigModel::FolderRefusalDone() {
   // An inactive window reports no focus change: the field has it now.
   focused_ = TCtl::edtIllustFolder;
   refusing_ = false;
+  const bool start = !swallowing_;
+  swallowing_ = true;
+  return start;
 }
 
 std::string TConfigModel::FolderToOpen() const {

@@ -92,10 +92,14 @@ class TConfigModel {
   // Entering the folder field saves its text; leaving it when FolderRefused
   // gives true: the face reports it (its message may move the focus again:
   // such moves are only followed), restores the text, puts the focus back
-  // into the field, lets the click that moved the focus do nothing, and
-  // calls FolderRefusalDone.
+  // into the field and calls FolderRefusalDone.
   bool FocusMoved(TCtl now);
-  void FolderRefusalDone();
+  // The mouse press that moved the focus is still on its way to its control:
+  // from here until the face's event loop next turns (PendingClickPassed),
+  // clicks on the dialog do nothing. True when the face must start that.
+  bool FolderRefusalDone();
+  bool SwallowsClicks() const { return swallowing_; }
+  void PendingClickPassed() { swallowing_ = false; }
   TCtl FocusedControl() const { return focused_; }
   const std::string& SavedFolder() const { return saved_folder_; }
   // The folder the open button opens; empty when it does not exist (the face
@@ -111,6 +115,7 @@ class TConfigModel {
   std::string saved_folder_;
   TCtl focused_ = TCtl::frmConfig;
   bool refusing_ = false;  // a refusal is being reported
+  bool swallowing_ = false;
 };
 
 }  // namespace orv

@@ -146,12 +146,17 @@ TEST(ConfigModel, FocusMovesSaveAndCheckTheFolderField) {
   EXPECT_FALSE(model.FocusMoved(TCtl::edtIllustFolder));  // the face puts it back: no new save
   EXPECT_EQ(model.SavedFolder(), dir / "missing");
   model.RestoreFolder();
-  model.FolderRefusalDone();
+  EXPECT_FALSE(model.SwallowsClicks());  // not while the report is up
+  EXPECT_TRUE(model.FolderRefusalDone());
+  EXPECT_TRUE(model.SwallowsClicks());  // the press that moved the focus does nothing
   EXPECT_EQ(model.FocusedControl(), TCtl::edtIllustFolder);
   EXPECT_EQ(model.Values().folder, dir / "missing");
-  // Still missing: the next move out is refused again.
+  // Still missing: the next move out is refused again, the swallowing
+  // already under way goes on.
   EXPECT_TRUE(model.FocusMoved(TCtl::chkIllustExtend));
-  model.FolderRefusalDone();
+  EXPECT_FALSE(model.FolderRefusalDone());
+  model.PendingClickPassed();
+  EXPECT_FALSE(model.SwallowsClicks());
   model.Values().folder = pics;
   EXPECT_FALSE(model.FocusMoved(TCtl::btnOK));
   EXPECT_EQ(model.FocusedControl(), TCtl::btnOK);
