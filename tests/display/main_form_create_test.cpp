@@ -97,11 +97,15 @@ TEST_F(CreateTest, MissingFolderGivesAnEmptyList) {
   EXPECT_TRUE(form->pictures.empty());
 }
 
-// Two side-by-side monitors of the fake screen's size.
+// Two side-by-side monitors of the fake screen's size, the second right of
+// the primary (step 1) or left of it (step -1).
 class TwoMonitors : public FakeScreen {
  public:
+  int step = 1;
   int Monitors() override { return 2; }
-  TRect MonitorGeometry(int i) override { return Rect(i * size.Width, 0, (i + 1) * size.Width, size.Height); }
+  TRect MonitorGeometry(int i) override {
+    return Rect(i * step * size.Width, 0, (i * step + 1) * size.Width, size.Height);
+  }
 };
 
 TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
@@ -127,14 +131,9 @@ TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
 // A monitor left of the primary starts at a negative x on the desktop
 // (Windows, Wayland). Its form covers it with a frame of its own size, and
 // the caption lands in that frame's lower left corner, not off it.
-class MonitorOnTheLeft : public FakeScreen {
- public:
-  int Monitors() override { return 2; }
-  TRect MonitorGeometry(int i) override { return i ? Rect(-1920, 0, 0, 1080) : Rect(0, 0, 1920, 1080); }
-};
-
 TEST_F(CreateTest, ACaptionOnAMonitorLeftOfThePrimaryLandsOnIt) {
-  MonitorOnTheLeft left;
+  TwoMonitors left;
+  left.step = -1;
   SetScreenForTesting(&left);
   WriteSettings("[Filename]\nPutFilename=1\n");
   const std::string picture = Picture("left.tst", TstText({400, 300, 0x0000FF}));
