@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "picture/picture.h"
 
 namespace {

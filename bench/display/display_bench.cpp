@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "../picture/bench_files.h"
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "display/main_form.h"
 #include "picture/picture.h"
 #include "platform/area_stretch.h"
@@ -369,7 +369,8 @@ void StartupToFirstPicture(benchmark::State& state) {
 // and most bitmap files give, goes through a 32-bit copy first) against
 // our own area-averaging stretch, which the preparer uses. Also growing a
 // 1000 x 750 picture to the same size.
-enum class Scaler { kQt, kOurs };
+// kOursSse2: without the AVX2 path, as on processors that lack it.
+enum class Scaler { kQt, kOurs, kOursSse2 };
 void HalftoneScale(benchmark::State& state, TPixelFormat format, Scaler scaler, int width) {
   TBitmap picture(width, width * 3 / 4, format);
   for (int y = 0; y < picture.Height(); ++y)
@@ -379,7 +380,8 @@ void HalftoneScale(benchmark::State& state, TPixelFormat format, Scaler scaler, 
     if (scaler == Scaler::kQt)
       HalftoneStretch(compose, Bounds(240, 0, 1440, 1080), picture);
     else
-      AreaStretch(compose, Bounds(240, 0, 1440, 1080), picture);
+      AreaStretch(compose, Bounds(240, 0, 1440, 1080), picture,
+                  scaler == Scaler::kOurs ? TStretchPath::kBest : TStretchPath::kSse2);
   }
 }
 BENCHMARK_CAPTURE(HalftoneScale, qt_from_24bit, pf24bit, Scaler::kQt, 4000)->Unit(benchmark::kMillisecond);
@@ -388,6 +390,9 @@ BENCHMARK_CAPTURE(HalftoneScale, qt_from_32bit, pf32bit, Scaler::kQt, 4000)->Uni
 BENCHMARK_CAPTURE(HalftoneScale, ours_from_32bit, pf32bit, Scaler::kOurs, 4000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HalftoneScale, qt_grow_24bit, pf24bit, Scaler::kQt, 1000)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(HalftoneScale, ours_grow_24bit, pf24bit, Scaler::kOurs, 1000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_sse2_from_24bit, pf24bit, Scaler::kOursSse2, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_sse2_from_32bit, pf32bit, Scaler::kOursSse2, 4000)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(HalftoneScale, ours_sse2_grow_24bit, pf24bit, Scaler::kOursSse2, 1000)->Unit(benchmark::kMillisecond);
 
 BENCHMARK_CAPTURE(PictureChange, jpeg_12mp, true)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CameraJpegChange, baseline_12mp, CameraCase{"baseline_12mp", 4000, 3000, false, 0})

@@ -28,7 +28,7 @@
 #include <vector>
 
 #include "../picture/bench_files.h"
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "picture/picture.h"
 #ifdef ORV_HAVE_HEIF
 #include <libheif/heif.h>

@@ -74,7 +74,7 @@ void TfrmConfig::moveEvent(QMoveEvent* event) {
 }
 
 TfrmConfig::~TfrmConfig() {
-  if (swallowing_clicks_) qApp->removeEventFilter(this);
+  if (model_.SwallowsClicks()) qApp->removeEventFilter(this);
 }
 
 void TfrmConfig::FormCreate() {
@@ -121,33 +121,23 @@ TCtl TfrmConfig::IdOf(const QWidget* control) const {
 void TfrmConfig::FollowFocusOfPresses() {
   WatchAllEvents(this, [this](QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
-        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || swallowing_clicks_)
+        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || model_.SwallowsClicks())
       return false;
     // A window that is not the active one (no window manager activates it
     // again after a message) moves its focus without a word: the press has
     // just done so, before reaching its control.
-    if (QWidget* now = focusWidget(); now && now != active_control_) FocusChanged(active_control_, now);
-    return swallowing_clicks_;  // the check failed: this click must not act
+    if (QWidget* now = focusWidget(); now && IdOf(now) != model_.FocusedControl()) FocusChanged(nullptr, now);
+    return model_.SwallowsClicks();  // the check failed: this click must not act
   });
 }
 
 void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
-  // Only moves between this form's controls count; the window losing or
-  // regaining the activation does not enter or leave a control.
-  if (!now || now->window() != this || now == active_control_) return;
-  QWidget* previous = active_control_;
-  active_control_ = now;
-  // While the check's message is up, a nested event loop may move the focus:
-  // the check itself puts it back into the field, with the saved text.
-  if (checking_folder_) return;
-  QWidget* folder = Control(TCtl::edtIllustFolder);
-  if (previous == folder) edtIllustFolderExit(now);
-  if (now == folder && active_control_ == folder) model_.FolderEntered();
+  // Only this form's controls count; the window losing or regaining the
+  // activation does not enter or leave a control.
+  if (now && now->window() == this && model_.FocusMoved(IdOf(now))) edtIllustFolderExit();
 }
 
-void TfrmConfig::edtIllustFolderExit(QWidget* next) {
-  if (!model_.FolderRefused(IdOf(next))) return;
-  checking_folder_ = true;
+void TfrmConfig::edtIllustFolderExit() {
   QPointer<TfrmConfig> self(this);
   ReportMissingFolder();
   if (!self) return;
@@ -155,12 +145,8 @@ void TfrmConfig::edtIllustFolderExit(QWidget* next) {
   Show();
   auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
   folder->setFocus(Qt::OtherFocusReason);
-  active_control_ = folder;  // an inactive window reports no focus change
   folder->selectAll();
-  // The mouse press that moved the focus is still on its way to its control:
-  // the click must not go on to save, open or toggle anything.
-  SwallowPendingClick();
-  checking_folder_ = false;
+  if (model_.FolderRefusalDone()) SwallowPendingClick();
 }
 
 void TfrmConfig::ReportMissingFolder() {
@@ -168,11 +154,9 @@ void TfrmConfig::ReportMissingFolder() {
 }
 
 void TfrmConfig::SwallowPendingClick() {
-  if (swallowing_clicks_) return;
-  swallowing_clicks_ = true;
   qApp->installEventFilter(this);
   QTimer::singleShot(0, this, [this] {
-    swallowing_clicks_ = false;
+    model_.PendingClickPassed();
     qApp->removeEventFilter(this);
   });
 }
@@ -181,7 +165,7 @@ bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   const bool button_event = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
                             type == QEvent::MouseButtonDblClick;
-  if (swallowing_clicks_ && button_event && watched->isWidgetType() &&
+  if (model_.SwallowsClicks() && button_event && watched->isWidgetType() &&
       static_cast<QWidget*>(watched)->window() == this)
     return true;
   if (watched == Control(TCtl::lblUrl) && type == QEvent::MouseButtonRelease) {

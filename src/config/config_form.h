@@ -51,7 +51,7 @@ class TfrmConfig : public QDialog {
   void EnableControls();
 
   void lblUrlClick();
-  void edtIllustFolderExit(QWidget* next);
+  void edtIllustFolderExit();  // the folder was refused on leaving the field
   void btnIllustFolderSelectClick();
   void btnIllustFolderOpenClick();
   void btnBGColorClick();
@@ -68,12 +68,7 @@ class TfrmConfig : public QDialog {
   std::vector<QWidget*> controls_;  // by TCtl
   QUrl documentation_;              // what lblUrl opens; empty when no README was found
   TColorDialog ColorDialog;
-  // The control of this form that last had the focus: entering and leaving
-  // the folder field are changes of it, not of the window's activation.
-  QPointer<QWidget> active_control_;
   bool showing_ = false;
-  bool checking_folder_ = false;
-  bool swallowing_clicks_ = false;
   bool closing_ = false;
   QSize centred_frame_;  // the frame size the dialog was last centred with
   ISettingsFileWriter* writer_ = nullptr;

@@ -130,6 +130,28 @@ bool TConfigModel::FolderRefused(TCtl next) const {
   return !DirectoryExists(values_.folder);
 }
 
+bool TConfigModel::FocusMoved(TCtl now) {
+  if (now == focused_) return false;
+  const TCtl previous = focused_;
+  focused_ = now;
+  if (refusing_) return false;
+  if (previous == TCtl::edtIllustFolder && FolderRefused(now)) {
+    refusing_ = true;
+    return true;
+  }
+  if (now == TCtl::edtIllustFolder) FolderEntered();
+  return false;
+}
+
+bool TConfigModel::FolderRefusalDone() {
+  // An inactive window reports no focus change: the field has it now.
+  focused_ = TCtl::edtIllustFolder;
+  refusing_ = false;
+  const bool start = !swallowing_;
+  swallowing_ = true;
+  return start;
+}
+
 std::string TConfigModel::FolderToOpen() const {
   return DirectoryExists(values_.folder) ? values_.folder : std::string();
 }

@@ -88,6 +88,19 @@ class TConfigModel {
   void FolderEntered() { saved_folder_ = values_.folder; }
   bool FolderRefused(TCtl next) const;
   void RestoreFolder() { values_.folder = saved_folder_; }
+  // The focus moved to a control (frmConfig: one the table does not name).
+  // Entering the folder field saves its text; leaving it when FolderRefused
+  // gives true: the face reports it (its message may move the focus again:
+  // such moves are only followed), restores the text, puts the focus back
+  // into the field and calls FolderRefusalDone.
+  bool FocusMoved(TCtl now);
+  // The mouse press that moved the focus is still on its way to its control:
+  // from here until the face's event loop next turns (PendingClickPassed),
+  // clicks on the dialog do nothing. True when the face must start that.
+  bool FolderRefusalDone();
+  bool SwallowsClicks() const { return swallowing_; }
+  void PendingClickPassed() { swallowing_ = false; }
+  TCtl FocusedControl() const { return focused_; }
   const std::string& SavedFolder() const { return saved_folder_; }
   // The folder the open button opens; empty when it does not exist (the face
   // reports it and restores the saved text).
@@ -100,6 +113,9 @@ class TConfigModel {
  private:
   TSettings values_;
   std::string saved_folder_;
+  TCtl focused_ = TCtl::frmConfig;
+  bool refusing_ = false;  // a refusal is being reported
+  bool swallowing_ = false;
 };
 
 }  // namespace orv

@@ -33,7 +33,7 @@ TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
 }
 
 TfrmMain::TfrmMain(const TfrmMain& first, int monitor)
-    : QWidget(nullptr), TSlideshow(static_cast<ISlideshowFace&>(*this)), monitor_(monitor), extra_(true) {
+    : QWidget(nullptr), TSlideshow(static_cast<ISlideshowFace&>(*this)), monitor_(monitor) {
   services_.cursorPos = first.services_.cursorPos;
   Setup();
   FollowFirst(first);
@@ -104,21 +104,21 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-  if (isHosted) {
-    // The host's window is ours to draw in, nothing more.
-    ShowBackground();
-  } else if (!isPreview) {
-    if (!extra_) SetScreenSaverRunning(true);
+  // A host's window is ours to draw in, nothing more; a preview has been
+  // sized to it by the embedding.
+  if (TakesOverMonitor()) {
+    if (HoldsInput()) SetScreenSaverRunning(true);
     const TRect g = Screen().MonitorGeometry(monitor_);
     setGeometry(g.Left, g.Top, g.Width(), g.Height());
     if (!(windowState() & Qt::WindowFullScreen)) setWindowState(windowState() | Qt::WindowFullScreen);
-    ShowBackground();
+  }
+  if (!isPreview) ShowBackground();
+  if (TakesOverMonitor()) {
     const QCursor* cursor = QGuiApplication::overrideCursor();
     if (!cursor || cursor->shape() != Qt::BlankCursor) QGuiApplication::setOverrideCursor(Qt::BlankCursor);
     activateWindow();
     setFocus();
   }
-  // In preview mode the embedding has already sized the form to the host's window.
   const QPoint cursor = services_.cursorPos();
   tmrMain->start();
   Start({cursor.x(), cursor.y()});
@@ -131,10 +131,8 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 void TfrmMain::FormResize() {
   imgMain->setGeometry(0, 0, width(), height());
-  const TSize device = DevicePixelSize(Win(imgMain));
-  // A preview shows the whole screen's frame, shrunk.
-  const TSize area = isPreview ? Screen().Size() : device;
-  Resize(device.Width, device.Height, area.Width, area.Height, TextScale(Win(this)), tmrMain->isActive());
+  const TSize device = DevicePixelSize(Win(imgMain)), screen = Screen().Size();
+  WindowResized(device.Width, device.Height, screen.Width, screen.Height, TextScale(Win(this)), tmrMain->isActive());
 }
 
 bool TfrmMain::event(QEvent* event) {
@@ -152,12 +150,12 @@ void TfrmMain::tmrMainTimer() {
 }
 
 void TfrmMain::KeepInCharge() {
-  if (isPreview || isHosted || !ScreenSaverRunning() || !isVisible()) return;
+  if (!TakesOverMonitor() || !ScreenSaverRunning() || !isVisible()) return;
   // No window manager may keep a stay-on-top window on top: raise it
   // ourselves, at every tick, so that nothing covers the slideshow for long.
   RaiseWindow(Win(this));
   // One grab per program: the first form's, which takes every monitor's input.
-  if (!inputGrabbed_ && !extra_) inputGrabbed_ = GrabInput(Win(this), Win(imgMain));
+  if (!inputGrabbed_ && HoldsInput()) inputGrabbed_ = GrabInput(Win(this), Win(imgMain));
 }
 
 void TfrmMain::FormDestroy() {
@@ -167,7 +165,7 @@ void TfrmMain::FormDestroy() {
   preparer_.reset();  // stops a decode in progress and joins the worker
   SetPictureSource(nullptr);
   Stop();
-  if (!isPreview && !isHosted && !extra_) {
+  if (HoldsInput()) {
     ReleaseInput(Win(this), Win(imgMain));
     SetScreenSaverRunning(false);
   }

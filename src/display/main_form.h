@@ -85,7 +85,6 @@ class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
 
   TDisplayServices services_;
   int monitor_ = 0;
-  bool extra_ = false;  // a form for a monitor other than the first form's
   // Destroyed first: it joins its worker.
   std::unique_ptr<TPicturePreparer> preparer_;
   bool inputGrabbed_ = false;

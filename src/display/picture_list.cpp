@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"

@@ -58,6 +58,7 @@ void TSlideshow::SetServices(IClock* clock, IRandom* random, IPictureSource* sou
 }
 
 void TSlideshow::FollowFirst(const TSlideshow& first) {
+  following_ = true;
   if (!first.ownClock_) clock_ = first.clock_;
   if (!first.ownRandom_) random_ = first.random_;
   ApplySettings(first.settings_);

@@ -143,8 +143,22 @@ class TSlideshow {
   void Tick();
   void Stop();
 
+  // The full-screen rules (a show of its own, not inside a host's window):
+  // the window takes its monitor over, on top, without a cursor, and input
+  // ends the show. Of several monitors' shows only the first holds the
+  // input grab and the running mark.
+  bool TakesOverMonitor() const { return !isPreview && !isHosted; }
+  bool HoldsInput() const { return TakesOverMonitor() && !following_; }
+  // The window's new size in device pixels: pictures are fitted to the
+  // window, or, for a preview, to the screen (screenWidth x screenHeight),
+  // whose frame is then shrunk into the window.
+  void WindowResized(int width, int height, int screenWidth, int screenHeight, double textScale, bool running) {
+    isPreview ? Resize(width, height, screenWidth, screenHeight, textScale, running)
+              : Resize(width, height, width, height, textScale, running);
+  }
+
   // Input: which of it ends the show. Positions are on the desktop.
-  bool EndsOnInput() const { return !isPreview && !isHosted; }
+  bool EndsOnInput() const { return TakesOverMonitor(); }
   void KeyDown();
   void MouseButton();
   void MouseMove(TPoint desktop);
@@ -186,6 +200,7 @@ class TSlideshow {
   bool waitingForPicture_ = false;  // the change is due, its picture not ready
   bool changeFailed_ = false;       // this tick's entry failed: the next is due at the next tick
   size_t failedInRow_ = 0;
+  bool following_ = false;  // another monitor's show leads
   int timerInterval_ = kTimerIntervalMs;
   double textScale_ = 1.0;
   int shownWidth_ = 0;

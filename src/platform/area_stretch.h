@@ -7,9 +7,16 @@
 
 namespace orv {
 
+// The ways the stretch can run; all give the same pixels. kBest is the
+// fastest the processor has (AVX2 is chosen at run time, the build stays
+// baseline x86-64).
+enum class TStretchPath { kBest, kPlain, kSse2, kAvx2 };
+bool StretchPathAvailable(TStretchPath path);
+
 // Draws src stretched to r on dst (clipped to dst). Every pixel is copied:
-// transparency is not looked at. Source rows are read one at a time, so
-// the source costs no copy whatever its pixel format.
-void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src);
+// transparency is not looked at. 24- and 32-bit sources are read in place,
+// others a row at a time, so the source costs no copy. A path the processor
+// lacks runs as kBest.
+void AreaStretch(TBitmap& dst, const TRect& r, const TBitmap& src, TStretchPath path = TStretchPath::kBest);
 
 }  // namespace orv

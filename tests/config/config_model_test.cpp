@@ -123,5 +123,44 @@ TEST(ConfigModel, FolderFieldRefusesAMissingFolderAndGivesTheSavedTextBack) {
   EXPECT_EQ(model.SavedFolder(), pics);
 }
 
+// Focus moves as a face reports them: entering the field saves its text;
+// leaving it with a missing folder is refused once, moves during the report
+// are only followed, and afterwards the field has the focus again.
+TEST(ConfigModel, FocusMovesSaveAndCheckTheFolderField) {
+  test::TempDir dir;
+  const std::string pics = dir / "pics";
+  std::filesystem::create_directory(pics);
+  TConfigModel model;
+  model.Values().folder = pics;
+  EXPECT_FALSE(model.FocusMoved(TCtl::edtIllustFolder));
+  EXPECT_EQ(model.SavedFolder(), pics);
+  EXPECT_FALSE(model.FocusMoved(TCtl::edtIllustFolder));  // no move: nothing happens
+  model.Values().folder = dir / "missing";
+  EXPECT_FALSE(model.FocusMoved(TCtl::btnIllustFolderSelect));  // browsing needs no folder
+  EXPECT_FALSE(model.FocusMoved(TCtl::edtIllustFolder));
+  EXPECT_EQ(model.SavedFolder(), dir / "missing");  // entered again: saved again
+
+  model.Values().folder = dir / "gone";
+  EXPECT_TRUE(model.FocusMoved(TCtl::btnOK));
+  EXPECT_FALSE(model.FocusMoved(TCtl::frmConfig));  // the report's own window
+  EXPECT_FALSE(model.FocusMoved(TCtl::edtIllustFolder));  // the face puts it back: no new save
+  EXPECT_EQ(model.SavedFolder(), dir / "missing");
+  model.RestoreFolder();
+  EXPECT_FALSE(model.SwallowsClicks());  // not while the report is up
+  EXPECT_TRUE(model.FolderRefusalDone());
+  EXPECT_TRUE(model.SwallowsClicks());  // the press that moved the focus does nothing
+  EXPECT_EQ(model.FocusedControl(), TCtl::edtIllustFolder);
+  EXPECT_EQ(model.Values().folder, dir / "missing");
+  // Still missing: the next move out is refused again, the swallowing
+  // already under way goes on.
+  EXPECT_TRUE(model.FocusMoved(TCtl::chkIllustExtend));
+  EXPECT_FALSE(model.FolderRefusalDone());
+  model.PendingClickPassed();
+  EXPECT_FALSE(model.SwallowsClicks());
+  model.Values().folder = pics;
+  EXPECT_FALSE(model.FocusMoved(TCtl::btnOK));
+  EXPECT_EQ(model.FocusedControl(), TCtl::btnOK);
+}
+
 }  // namespace
 }  // namespace orv

@@ -2,8 +2,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
+#include "display/image_control.h"
 #include "display/monitor_forms.h"
 #include "display/splash_form.h"
 #include "platform/gui/qt_window.h"
@@ -94,11 +97,15 @@ TEST_F(CreateTest, MissingFolderGivesAnEmptyList) {
   EXPECT_TRUE(form->pictures.empty());
 }
 
-// Two side-by-side monitors of the fake screen's size.
+// Two side-by-side monitors of the fake screen's size, the second right of
+// the primary (step 1) or left of it (step -1).
 class TwoMonitors : public FakeScreen {
  public:
+  int step = 1;
   int Monitors() override { return 2; }
-  TRect MonitorGeometry(int i) override { return Rect(i * size.Width, 0, (i + 1) * size.Width, size.Height); }
+  TRect MonitorGeometry(int i) override {
+    return Rect(i * step * size.Width, 0, (i * step + 1) * size.Width, size.Height);
+  }
 };
 
 TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
@@ -117,6 +124,39 @@ TEST_F(CreateTest, HidingTheTaskbarButtonReachesTheFormOfEveryMonitor) {
     EXPECT_EQ(w->windowFlags() & Qt::WindowType_Mask, Qt::Tool);
     EXPECT_EQ(w->windowFlags() & ~Qt::WindowType_Mask, own & ~Qt::WindowType_Mask);  // frameless, on top
   }
+  form.reset();
+  SetScreenForTesting(&screen);
+}
+
+// A monitor left of the primary starts at a negative x on the desktop
+// (Windows, Wayland). Its form covers it with a frame of its own size, and
+// the caption lands in that frame's lower left corner, not off it.
+TEST_F(CreateTest, ACaptionOnAMonitorLeftOfThePrimaryLandsOnIt) {
+  TwoMonitors left;
+  left.step = -1;
+  SetScreenForTesting(&left);
+  WriteSettings("[Filename]\nPutFilename=1\n");
+  const std::string picture = Picture("left.tst", TstText({400, 300, 0x0000FF}));
+  auto form = Create();
+  form->pictures = {picture};
+  CoverOtherMonitors(*form);
+  TfrmMain* other = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* f = qobject_cast<TfrmMain*>(w); f && f != form.get()) other = f;
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(other->geometry(), QRect(-1920, 0, 1920, 1080));
+  // Its picture comes from the worker: ticks until it shows.
+  for (int i = 0; i < 200 && !other->lastChange.changed; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    clock.now += 100;
+    other->tmrMainTimer();
+  }
+  ASSERT_TRUE(other->lastChange.changed);
+  const TBitmap& shown = other->imgMain->Picture();
+  ASSERT_EQ(shown.Width(), 1920);
+  ASSERT_EQ(shown.Height(), 1080);
+  EXPECT_GT(CountColour(shown, 0xFFFFFF, Rect(16, 1080 - 60, 300, 1080)), 50);
+  EXPECT_EQ(CountColour(shown, 0xFFFFFF, Rect(300, 0, 1920, 1080)), 0);
   form.reset();
   SetScreenForTesting(&screen);
 }

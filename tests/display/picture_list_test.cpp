@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "platform/paths.h"
 #include "support/test_support.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "display/picture_preparer.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"

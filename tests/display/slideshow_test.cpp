@@ -210,5 +210,31 @@ TEST_F(SlideshowTest, OnlyTheFullScreenShowEndsOnInput) {
   }
 }
 
+// The window rules by mode: a full-screen show takes its monitor over and,
+// unless it follows another monitor's, holds the input; pictures are fitted
+// to the window, a preview's to the screen whose frame it shrinks.
+TEST_F(SlideshowTest, WindowRulesByMode) {
+  struct Case {
+    bool preview, hosted, following;
+    bool takesOver, holdsInput;
+    int frameWidth;  // in a 32 x 24 window on a 64 x 48 screen
+  };
+  show.SetServices(&clock, &random, nullptr);
+  for (const Case c : {Case{false, false, false, true, true, 32}, Case{false, false, true, true, false, 32},
+                       Case{true, false, false, false, false, 64}, Case{false, true, false, false, false, 32}}) {
+    SCOPED_TRACE(std::to_string(c.preview) + std::to_string(c.hosted) + std::to_string(c.following));
+    FakeFace own;
+    TSlideshow s(own);
+    if (c.following) s.FollowFirst(show);
+    s.isPreview = c.preview;
+    s.isHosted = c.hosted;
+    EXPECT_EQ(s.TakesOverMonitor(), c.takesOver);
+    EXPECT_EQ(s.HoldsInput(), c.holdsInput);
+    s.WindowResized(32, 24, 64, 48, 1.0, false);
+    EXPECT_EQ(own.shown.Width(), 32);
+    EXPECT_EQ(s.RequestFor("/pics/a.jpg").frameWidth, c.frameWidth);
+  }
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -3,7 +3,7 @@
 // damaged file failing like any other.
 #include <gtest/gtest.h>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"

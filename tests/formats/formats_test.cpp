@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "app/formats.h"
+#include "picture/formats.h"
 #include "picture/coded_image.h"
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
+#include <random>
 
 namespace orv {
 namespace {
@@ -87,6 +89,44 @@ TEST(AreaStretch, GrowsSmoothlyAndClipsToTheSurface) {
   EXPECT_EQ(GetRValue(wide.GetPixel(0, 0)), 0);
   EXPECT_EQ(GetRValue(wide.GetPixel(7, 0)), 255);
   EXPECT_GE(between, 2);
+}
+
+// The vector paths read 24- and 32-bit rows in place up to their last
+// bytes, take two or four pixels a step and sum many rows in groups: every
+// one must give the plain loops' pixels, at any ratio, offset and format.
+TEST(AreaStretch, EveryPathGivesThePlainLoopsPixels) {
+  std::mt19937 rng(20261210);
+  const TPixelFormat formats[] = {pf24bit, pf32bit, pf8bit, pf16bit, pf1bit};
+  for (int i = 0; i < 150; ++i) {
+    int sw = 1 + int(rng() % 300), sh = 1 + int(rng() % 120), dw = 1 + int(rng() % 300), dh = 1 + int(rng() % 120);
+    if (i % 5 == 0) {  // many sources per output pixel
+      sw = 200 + int(rng() % 1800);
+      sh = 100 + int(rng() % 400);
+      dw = 1 + int(rng() % 40);
+      dh = 1 + int(rng() % 30);
+    }
+    const TPixelFormat pf = formats[i % 5];
+    TBitmap src(sw, sh, pf);
+    TRGBQuad palette[256];
+    for (TRGBQuad& q : palette) q = ColorToQuad(rng() & 0xFFFFFF);
+    src.SetPalette(palette, 256);
+    for (int y = 0; y < sh; ++y)
+      for (size_t k = 0; k < src.Stride(); ++k) src.ScanLine(y)[k] = uint8_t(rng());
+    const TRect r = Bounds(int(rng() % 21) - 10, int(rng() % 21) - 10, dw, dh);
+    const TPixelFormat dpf = i % 3 ? pf32bit : pf24bit;
+    TBitmap plain(dw + 5, dh + 5, dpf);
+    AreaStretch(plain, r, src, TStretchPath::kPlain);
+    for (TStretchPath path : {TStretchPath::kSse2, TStretchPath::kAvx2, TStretchPath::kBest}) {
+      if (!StretchPathAvailable(path)) continue;
+      SCOPED_TRACE(std::to_string(sw) + "x" + std::to_string(sh) + " pf " + std::to_string(int(pf)) + " to " +
+                   std::to_string(dw) + "x" + std::to_string(dh) + " path " + std::to_string(int(path)));
+      TBitmap out(dw + 5, dh + 5, dpf);
+      AreaStretch(out, r, src, path);
+      for (int y = 0; y < out.Height(); ++y)
+        ASSERT_EQ(0, std::memcmp(out.ScanLine(y), plain.ScanLine(y), size_t(out.Width()) * (dpf == pf24bit ? 3 : 4)))
+            << "row " << y;
+    }
+  }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/formats.h"
+#include "picture/formats.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,0 +1,41 @@
+# Fails when a source folder includes a header from a folder above it:
+# dependencies run app -> display, config -> picture, png, gif -> platform,
+# and display reaches config only for the settings store.
+# Run as: cmake -DSRC=<src folder> -P check_layers.cmake
+set(allowed_platform platform)
+set(allowed_picture picture png gif platform)
+set(allowed_png picture png gif platform)
+set(allowed_gif picture png gif platform)
+set(allowed_config config picture png gif platform)
+set(allowed_display display config picture png gif platform)
+set(allowed_app app display config picture png gif platform)
+
+set(faults "")
+foreach(folder platform picture png gif config display app)
+  file(GLOB_RECURSE files "${SRC}/${folder}/*.h" "${SRC}/${folder}/*.cpp")
+  foreach(file ${files})
+    file(STRINGS "${file}" includes REGEX "^#include \"[a-z0-9_]+/")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([a-z0-9_]+)/.*" "\\1" target "${line}")
+      list(FIND allowed_${folder} "${target}" found)
+      if(found EQUAL -1 AND IS_DIRECTORY "${SRC}/${target}")
+        list(APPEND faults "${file}: ${line}")
+      endif()
+    endforeach()
+    # The display takes nothing from config but the settings store.
+    if(folder STREQUAL "display")
+      file(STRINGS "${file}" config_includes REGEX "^#include \"config/")
+      foreach(line ${config_includes})
+        if(NOT line MATCHES "^#include \"config/settings\\.h\"")
+          list(APPEND faults "${file}: ${line}")
+        endif()
+      endforeach()
+    endif()
+  endforeach()
+endforeach()
+
+list(LENGTH faults count)
+if(count GREATER 0)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "${count} include(s) against the dependency rule:\n  ${text}")
+endif()
