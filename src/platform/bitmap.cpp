@@ -183,6 +183,7 @@ void TBitmap::SetPixelFormat(TPixelFormat pf) {
     if (!IsPaletteFormat(pf)) palette_count_ = 0;
     pixels_.reset();
     stride_ = 0;
+    data_top_ = data_bottom_ = 0;
     width_ = width_ < 0 ? 0 : width_;
     return;
   }

@@ -8,6 +8,9 @@
 
 #include "app/formats.h"
 #include "picture/coded_image.h"
+#ifdef ORV_HAVE_JXL
+#include "picture/jxl_image.h"
+#endif
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"
 #include "png_test_util.h"
@@ -217,6 +220,38 @@ TEST(FormatOrientation, JpegXlComesUprightFromTheDecoderAndIsNotTurnedAgain) {
   ASSERT_EQ(RunTool({"/usr/bin/djxl", dir / "t.jxl", dir / "r.ppm", "--quiet"}).status, 0);
   EXPECT_EQ(Compare(ours, ReadPnm(dir / "r.ppm")).max_delta, 0);
 }
+
+#ifdef ORV_HAVE_JXL
+// The decoder itself, past the check made before it starts.
+class StoppableJxl : public TJXLImage {
+ public:
+  using TJXLImage::Decode;
+};
+
+// The whole file goes to libjxl at once; the flag stops it between the
+// steps it runs on its threads.
+TEST(JpegXlDecode, AFlagSetWhileDecodingStopsIt) {
+  TempDir dir;
+  WritePng(dir / "source.png", MakeTestImage(300, 200, 9));
+  ASSERT_EQ(RunTool({"/usr/bin/cjxl", dir / "source.png", dir / "p.jxl", "--quiet"}).status, 0);
+  const std::vector<uint8_t> bytes = ReadBytes(dir / "p.jxl");
+  for (bool stop : {false, true}) {
+    SCOPED_TRACE(stop ? "stopped" : "wanted");
+    StoppableJxl jxl;
+    const std::atomic<bool> flag{stop};
+    jxl.SetCancelFlag(&flag);
+    TBitmap bmp;
+    try {
+      jxl.Decode(bytes.data(), bytes.size(), 0, bmp);
+      EXPECT_FALSE(stop);
+      EXPECT_EQ(bmp.Width(), 300);
+    } catch (const EInvalidGraphic& e) {
+      EXPECT_TRUE(stop);
+      EXPECT_STREQ(e.what(), "JPEG XL: stopped");
+    }
+  }
+}
+#endif
 
 TEST(FormatOrientation, HeifAppliesItsOwnTransformsOnceAndNoExifOnTop) {
   REQUIRE_FORMAT("heic");
