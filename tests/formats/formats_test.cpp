@@ -222,34 +222,20 @@ TEST(FormatOrientation, JpegXlComesUprightFromTheDecoderAndIsNotTurnedAgain) {
 }
 
 #ifdef ORV_HAVE_JXL
-// The decoder itself, past the check made before it starts.
-class StoppableJxl : public TJXLImage {
- public:
-  using TJXLImage::Decode;
-};
-
-// The whole file goes to libjxl at once; the flag stops it between the
-// steps it runs on its threads.
+// The whole file goes to libjxl at once; the flag stops it between the steps
+// it runs on its threads (Decode itself, past the check before it starts).
 TEST(JpegXlDecode, AFlagSetWhileDecodingStopsIt) {
+  struct Stoppable : TJXLImage {
+    using TJXLImage::Decode;
+  } jxl;
   TempDir dir;
   WritePng(dir / "source.png", MakeTestImage(300, 200, 9));
   ASSERT_EQ(RunTool({"/usr/bin/cjxl", dir / "source.png", dir / "p.jxl", "--quiet"}).status, 0);
   const std::vector<uint8_t> bytes = ReadBytes(dir / "p.jxl");
-  for (bool stop : {false, true}) {
-    SCOPED_TRACE(stop ? "stopped" : "wanted");
-    StoppableJxl jxl;
-    const std::atomic<bool> flag{stop};
-    jxl.SetCancelFlag(&flag);
-    TBitmap bmp;
-    try {
-      jxl.Decode(bytes.data(), bytes.size(), 0, bmp);
-      EXPECT_FALSE(stop);
-      EXPECT_EQ(bmp.Width(), 300);
-    } catch (const EInvalidGraphic& e) {
-      EXPECT_TRUE(stop);
-      EXPECT_STREQ(e.what(), "JPEG XL: stopped");
-    }
-  }
+  const std::atomic<bool> stop{true};
+  jxl.SetCancelFlag(&stop);
+  TBitmap bmp;
+  EXPECT_THROW(jxl.Decode(bytes.data(), bytes.size(), 0, bmp), EInvalidGraphic);
 }
 #endif
 
