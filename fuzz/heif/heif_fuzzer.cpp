@@ -1,5 +1,5 @@
 // Untrusted files through the THEIFImage adapter and its library.
-#include "../coded_image_fuzz.h"
+#include "../graphic_fuzz.h"
 #include "picture/heif_image.h"
 
 // libheif 1.15's AV1 path loses a small dav1d block on some broken streams;

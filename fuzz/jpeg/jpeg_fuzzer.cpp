@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "../graphic_fuzz.h"
 #include "picture/jpeg_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,18 +15,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mode & 4) img.SetGrayscale(true);
   if (mode & 8) img.SetSmoothing(false);
   img.SetScale(static_cast<orv::TJPEGScale>((mode >> 4) & 3));
-  orv::TMemoryStream stream(data, size);
-  try {
-    img.LoadFromStream(stream);
-    (void)img.Width();
-    orv::TBitmap bmp;
-    img.AssignTo(bmp);
-    uint32_t sum = 0;
-    for (int y = 0; y < bmp.Height(); ++y) sum += bmp.ScanLine(y)[bmp.Stride() - 1];
-    static volatile uint32_t sink;
-    sink = sum;
-    (void)sink;
-  } catch (const orv::EJPEG&) {
-  }
+  LoadAndConvert<orv::EJPEG>(img, data, size, [](orv::TJPEGImage& i) { (void)i.Width(); });
   return 0;
 }

@@ -1,5 +1,5 @@
 // Untrusted files through the TJXLImage adapter and its library.
-#include "../coded_image_fuzz.h"
+#include "../graphic_fuzz.h"
 #include "picture/jxl_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

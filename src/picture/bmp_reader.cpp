@@ -159,13 +159,12 @@ void ReadRows(TStream& stream, const DibHeader& h, const Layout& l, int64_t budg
     if (got < int64_t(file_stride)) std::memset(target + got, 0, file_stride - size_t(got));
     if (convert) convert->ConvertRow(tmp.data(), width, row, l.format == pf32bit ? 4 : 3);
   }
-  // The stream gave less than it had announced.
-  if (complete) {
-    if (h.top_down)
-      out.ZeroRows(i, height);
-    else
-      out.ZeroRows(0, height - i);
-  }
+  // Rows the file does not hold: zero (a block of a complete file is not
+  // cleared first) and outside the bitmap's data rows.
+  if (h.top_down)
+    out.ZeroRows(i, height);
+  else
+    out.ZeroRows(0, height - i);
 }
 
 }  // namespace
@@ -236,6 +235,9 @@ void ReadBitmapFile(TStream& stream, TBitmap& bitmap) {
   TBitmap out;
   if (layout.rle) {
     AllocateOrFail(out, int(h.width), int(h.height), layout.format, true);
+    // No rows until the codes write some: a bitmap that ends early keeps
+    // the rest as zero pages.
+    out.ZeroRows(0, out.Height());
     auto data = std::make_unique<bmp::PixelData>(stream, budget);
     bmp::DecodeRle(*data, h.compression == kRle4, h.top_down, out);
   } else {

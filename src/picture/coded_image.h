@@ -56,6 +56,7 @@ class TCodedImage : public TGraphic {
   [[noreturn]] void Fail(const std::string& reason) const;
   // Fails with "stopped" once the cancel flag is set.
   void CheckCancel() const;
+  const std::atomic<bool>* CancelFlag() const { return cancel_; }
   // How much more input a decoder that can be stopped is given at a time.
   static constexpr size_t kInputStep = 256 * 1024;
   // Refuses a declared size over the pixel limit or a side past 65,535,

@@ -37,6 +37,11 @@ struct MemorySource {
   const uint8_t* data;
   size_t size;
   bool given;  // the whole file has been handed out
+  // Where the coded data ran into the end of the image: the scan and the
+  // iMCU row libjpeg was reading.
+  bool ran_out;
+  int scan;
+  JDIMENSION imcu_row;
 };
 
 void InitSource(j_decompress_ptr) {}
@@ -78,7 +83,18 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 [[noreturn]] void ErrorExit(j_common_ptr cinfo) {
   std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
 }
-void EmitMessage(j_common_ptr, int) {}
+// Warnings are dropped, but one is noted: the Huffman decoder needing bits
+// past the end of the image (the file's end marker or the one supplied past
+// the data), from where libjpeg fills the picture with grey.
+void EmitMessage(j_common_ptr common, int level) {
+  if (level >= 0 || !common->is_decompressor || common->err->msg_code != JWRN_HIT_MARKER) return;
+  auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+  auto* src = reinterpret_cast<MemorySource*>(cinfo->src);
+  if (src->ran_out || cinfo->unread_marker != JPEG_EOI) return;
+  src->ran_out = true;
+  src->scan = cinfo->input_scan_number;
+  src->imcu_row = cinfo->input_iMCU_row;
+}
 void OutputMessage(j_common_ptr) {}
 
 struct ProgressMonitor {
@@ -135,6 +151,19 @@ class Decompressor {
     cinfo_.progress = &progress_.pub;
     if (keep_app1) jpeg_save_markers(&cinfo_, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&cinfo_, TRUE);
+  }
+
+  // Output rows that come from the data. When the coded data ends early,
+  // libjpeg fills the rest of the picture with grey. Past the iMCU row it
+  // was reading when that happened in the first scan (a later scan only
+  // refines rows the first one made), one more iMCU row still takes some of
+  // the data through upsampling and block smoothing; the rest holds nothing
+  // of the file.
+  JDIMENSION RowsFromData() const {
+    if (!src_.ran_out || src_.scan > 1) return cinfo_.output_height;
+    const uint64_t rows = (uint64_t(src_.imcu_row) + 2) * unsigned(cinfo_.max_v_samp_factor) *
+                          unsigned(cinfo_.min_DCT_scaled_size);
+    return JDIMENSION(std::min<uint64_t>(rows, cinfo_.output_height));
   }
 
   j_decompress_ptr cinfo() { return &cinfo_; }
@@ -295,21 +324,22 @@ void DecodeJpeg(const uint8_t* data, size_t size, const JpegDecodeSettings& sett
       allocated = true;
       if (four && !Resize(cmyk_row, size_t(width) * 4)) ERREXIT1(c, JERR_OUT_OF_MEMORY, 1);
       if (c->quantize_colors) SetPaletteFromColormap(c, bmp, cmyk);
-      while (c->output_scanline < c->output_height) {
+      // Rows past the data are left to zero pages instead of libjpeg's grey:
+      // a small file claiming a huge picture then costs what it holds.
+      while (c->output_scanline < d.RowsFromData()) {
         uint8_t* out = bmp.ScanLine(int(c->output_scanline));
         JSAMPROW row = four ? cmyk_row.data() : out;
         if (jpeg_read_scanlines(c, &row, 1) != 1) ERREXIT(c, JERR_TOO_LITTLE_DATA);
         if (four)
           for (int x = 0; x < width; ++x) cmyk(cmyk_row.data() + 4 * x, out + 3 * x);
       }
-      jpeg_finish_decompress(c);
+      if (c->output_scanline == c->output_height) jpeg_finish_decompress(c);
     });
   } catch (const EJPEG&) {
-    if (allocated)
-      for (int y = int(c->output_scanline); y < bmp.Height(); ++y)
-        std::memset(bmp.ScanLine(y), 0, bmp.Stride());
+    if (allocated) bmp.ZeroRows(int(c->output_scanline), bmp.Height());
     throw;
   }
+  bmp.ZeroRows(int(c->output_scanline), bmp.Height());
 }
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <jxl/resizable_parallel_runner.h>
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <utility>
 
@@ -54,17 +55,35 @@ void TJXLImage::ReadHeader(const uint8_t* data, size_t size, int& width, int& he
   orientation = 1;
 }
 
+namespace {
+
+// The resizable runner, asked first whether the decode is still wanted: a
+// runner's error stops the decoder at its next step, so the whole file can
+// be given at once.
+struct StoppableRunner {
+  void* runner;
+  const std::atomic<bool>* cancel;
+};
+
+JxlParallelRetCode RunUnlessStopped(void* opaque, void* jpegxl_opaque, JxlParallelRunInit init,
+                                    JxlParallelRunFunction func, uint32_t start_range, uint32_t end_range) {
+  const auto* r = static_cast<const StoppableRunner*>(opaque);
+  if (r->cancel && r->cancel->load(std::memory_order_relaxed)) return JXL_PARALLEL_RET_RUNNER_ERROR;
+  return JxlResizableParallelRunner(r->runner, jpegxl_opaque, init, func, start_range, end_range);
+}
+
+}  // namespace
+
 void TJXLImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
   std::unique_ptr<JxlDecoder, DecoderDeleter> dec(JxlDecoderCreate(nullptr));
   std::unique_ptr<void, RunnerDeleter> runner(JxlResizableParallelRunnerCreate(nullptr));
   if (!dec || !runner) Fail("out of memory");
+  StoppableRunner stoppable{runner.get(), CancelFlag()};
   if (JxlDecoderSubscribeEvents(dec.get(), JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
-      JxlDecoderSetParallelRunner(dec.get(), JxlResizableParallelRunner, runner.get()) != JXL_DEC_SUCCESS)
+      JxlDecoderSetParallelRunner(dec.get(), RunUnlessStopped, &stoppable) != JXL_DEC_SUCCESS)
     Fail("out of memory");
-  // Fed a step at a time, so that a decode nobody waits for can stop.
-  size_t given = std::min(size, kInputStep);
-  JxlDecoderSetInput(dec.get(), data, given);
-  if (given == size) JxlDecoderCloseInput(dec.get());
+  JxlDecoderSetInput(dec.get(), data, size);
+  JxlDecoderCloseInput(dec.get());
   // Three 8-bit samples a pixel; rows padded to four bytes, as the bitmap's are.
   const JxlPixelFormat format{3, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 4};
   for (;;) {
@@ -90,21 +109,17 @@ void TJXLImage::Decode(const uint8_t* data, size_t size, int, TBitmap& out) {
         Fail("damaged data");
     } else if (status == JXL_DEC_FULL_IMAGE) {
       break;  // the first frame is enough
-    } else if (status == JXL_DEC_NEED_MORE_INPUT && given < size) {
-      CheckCancel();
-      const size_t unread = JxlDecoderReleaseInput(dec.get());
-      const size_t from = given - unread;
-      given = std::min(size, given + kInputStep);
-      JxlDecoderSetInput(dec.get(), data + from, given - from);
-      if (given == size) JxlDecoderCloseInput(dec.get());
     } else if (status == JXL_DEC_NEED_MORE_INPUT) {
       Fail("file cut short");
     } else {
+      CheckCancel();  // the runner refused to go on
       Fail("damaged data");
     }
   }
   if (out.Empty()) Fail("damaged data");
-  // RGB to the bitmap's BGR.
+  // RGB to the bitmap's BGR (libjxl has no BGR output; its image-out
+  // callback, which could swap while the rows are in the cache, makes the
+  // decode twice as slow).
   for (int y = 0; y < out.Height(); ++y) RGBToBGR(out.ScanLine(y), out.ScanLine(y), out.Width());
 }
 

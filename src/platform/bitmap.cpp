@@ -106,6 +106,29 @@ void TBitmap::Clear() {
   pixels_.reset();
   width_ = height_ = 0;
   stride_ = 0;
+  data_top_ = data_bottom_ = 0;
+}
+
+void TBitmap::ZeroRows(int from, int to) {
+  from = std::max(from, 0);
+  to = std::min(to, int(height_));
+  if (from >= to) return;
+  pixels_.Zero(size_t(from) * stride_, size_t(to - from) * stride_);
+  if (from <= data_top_)
+    data_top_ = std::min(std::max(int(data_top_), to), int(data_bottom_));
+  else if (to >= data_bottom_)
+    data_bottom_ = std::max(from, int(data_top_));
+}
+
+void TBitmap::TakeInRow(int y) {
+  if (y < 0 || y >= height_) return;
+  if (data_top_ >= data_bottom_) {
+    data_top_ = y;
+    data_bottom_ = y + 1;
+  } else {
+    data_top_ = std::min(int(data_top_), y);
+    data_bottom_ = std::max(int(data_bottom_), y + 1);
+  }
 }
 
 void TBitmap::Allocate(int width, int height, TPixelFormat pf, bool zero) {
@@ -120,6 +143,8 @@ void TBitmap::Allocate(int width, int height, TPixelFormat pf, bool zero) {
   width_ = width;
   height_ = height;
   stride_ = (width > 0 && height > 0) ? stride : 0;
+  data_top_ = 0;
+  data_bottom_ = stride_ ? height : 0;
 }
 
 void TBitmap::SetSize(int width, int height) {
@@ -144,6 +169,8 @@ void TBitmap::SetSize(int width, int height) {
   width_ = width;
   height_ = height;
   stride_ = (width > 0 && height > 0) ? stride : 0;
+  data_top_ = 0;
+  data_bottom_ = stride_ ? height : 0;
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat pf) {
@@ -156,6 +183,7 @@ void TBitmap::SetPixelFormat(TPixelFormat pf) {
     if (!IsPaletteFormat(pf)) palette_count_ = 0;
     pixels_.reset();
     stride_ = 0;
+    data_top_ = data_bottom_ = 0;
     width_ = width_ < 0 ? 0 : width_;
     return;
   }
@@ -193,6 +221,8 @@ void TBitmap::SetPixelFormat(TPixelFormat pf) {
   if (!IsPaletteFormat(pf)) out.palette_count_ = 0;
   pixels_ = std::move(out.pixels_);
   stride_ = out.stride_;
+  data_top_ = out.data_top_;
+  data_bottom_ = out.data_bottom_;
   format_ = pf;
   palette_ = out.palette_;
   palette_count_ = out.palette_count_;
@@ -260,8 +290,12 @@ int TBitmap::NearestPaletteIndex(TColor color) const {
 }
 
 void ReadRowBGRX(const TBitmap& bmp, int y, int x, int count, uint32_t* out) {
-  const uint8_t* row = bmp.ScanLine(y);
   const TRGBQuad* pal = bmp.Palette();
+  if (!bmp.HoldsData(y)) {
+    std::fill_n(out, count, IsPaletteFormat(bmp.PixelFormat()) ? QuadToPixel(pal[0]) : 0xFF000000u);
+    return;
+  }
+  const uint8_t* row = bmp.ScanLine(y);
   switch (bmp.PixelFormat()) {
     case pf32bit:
     case pfDevice: {

@@ -124,15 +124,31 @@ class TBitmap {
   void Allocate(int width, int height, TPixelFormat pf, bool zero = true);
 
   // Zeroes rows [from, to); in a big bitmap their memory goes back to the
-  // system, so rows a file did not hold cost nothing.
-  void ZeroRows(int from, int to) {
-    if (from < to) pixels_.Zero(size_t(from) * stride_, size_t(to - from) * stride_);
-  }
+  // system, so rows a file did not hold cost nothing. Zeroed rows at either
+  // end of the data rows leave them.
+  void ZeroRows(int from, int to);
+
+  // Rows [DataTop(), DataBottom()) hold what was written; the others are
+  // zero bytes nobody has touched (a file that ran out). Readers that keep
+  // to these rows give the rest the colour of zero bytes without reading
+  // their memory: where the kernel maps no shared zero page, reading
+  // untouched memory costs as much as writing it. Writing through ScanLine
+  // or Bits takes the rows written back in.
+  int DataTop() const { return data_top_; }
+  int DataBottom() const { return data_bottom_; }
+  bool HoldsData(int y) const { return y >= data_top_ && y < data_bottom_; }
 
   size_t Stride() const { return stride_; }
-  uint8_t* ScanLine(int y) { return pixels_.data() + size_t(y) * stride_; }
+  uint8_t* ScanLine(int y) {
+    if (!HoldsData(y)) TakeInRow(y);
+    return pixels_.data() + size_t(y) * stride_;
+  }
   const uint8_t* ScanLine(int y) const { return pixels_.data() + size_t(y) * stride_; }
-  uint8_t* Bits() { return pixels_.data(); }
+  uint8_t* Bits() {
+    data_top_ = 0;
+    data_bottom_ = height_;
+    return pixels_.data();
+  }
   const uint8_t* Bits() const { return pixels_.data(); }
   size_t ImageSize() const { return stride_ * size_t(height_); }
 
@@ -170,6 +186,8 @@ class TBitmap {
   }
 
  private:
+  void TakeInRow(int y);
+
   // The pixels come first: a copy that fails to allocate them throws before
   // any other field has changed.
   PixelBlock pixels_;
@@ -177,6 +195,8 @@ class TBitmap {
   TMovedZero<int> height_;
   TPixelFormat format_ = pfDevice;
   TMovedZero<size_t> stride_;
+  TMovedZero<int> data_top_;
+  TMovedZero<int> data_bottom_;
   std::array<TRGBQuad, 256> palette_{};
   int palette_count_ = 0;
   bool transparent_ = false;
@@ -185,7 +205,8 @@ class TBitmap {
 };
 
 // Converts count pixels of row y, from column x, into 32-bit blue-green-red-x
-// words (x byte 0xFF). The caller keeps x and count inside the row.
+// words (x byte 0xFF). The caller keeps x and count inside the row. Rows
+// outside the data rows give the colour of zero bytes and are not read.
 void ReadRowBGRX(const TBitmap& bmp, int y, int x, int count, uint32_t* out);
 // Stores count 32-bit words into row y from column x in the bitmap's format.
 void WriteRowBGRX(TBitmap& bmp, int y, int x, int count, const uint32_t* in);

@@ -8,6 +8,9 @@
 
 #include "picture/formats.h"
 #include "picture/coded_image.h"
+#ifdef ORV_HAVE_JXL
+#include "picture/jxl_image.h"
+#endif
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"
 #include "png_test_util.h"
@@ -217,6 +220,24 @@ TEST(FormatOrientation, JpegXlComesUprightFromTheDecoderAndIsNotTurnedAgain) {
   ASSERT_EQ(RunTool({"/usr/bin/djxl", dir / "t.jxl", dir / "r.ppm", "--quiet"}).status, 0);
   EXPECT_EQ(Compare(ours, ReadPnm(dir / "r.ppm")).max_delta, 0);
 }
+
+#ifdef ORV_HAVE_JXL
+// The whole file goes to libjxl at once; the flag stops it between the steps
+// it runs on its threads (Decode itself, past the check before it starts).
+TEST(JpegXlDecode, AFlagSetWhileDecodingStopsIt) {
+  struct Stoppable : TJXLImage {
+    using TJXLImage::Decode;
+  } jxl;
+  TempDir dir;
+  WritePng(dir / "source.png", MakeTestImage(300, 200, 9));
+  ASSERT_EQ(RunTool({"/usr/bin/cjxl", dir / "source.png", dir / "p.jxl", "--quiet"}).status, 0);
+  const std::vector<uint8_t> bytes = ReadBytes(dir / "p.jxl");
+  const std::atomic<bool> stop{true};
+  jxl.SetCancelFlag(&stop);
+  TBitmap bmp;
+  EXPECT_THROW(jxl.Decode(bytes.data(), bytes.size(), 0, bmp), EInvalidGraphic);
+}
+#endif
 
 TEST(FormatOrientation, HeifAppliesItsOwnTransformsOnceAndNoExifOnTop) {
   REQUIRE_FORMAT("heic");

@@ -150,10 +150,21 @@ TEST(JpegReferee, DecodesAsDjpeg) {
       if (reduced) {
         EXPECT_LE(bmp.PaletteCount(), 236);
       }
-      const RgbImage ref = test::ReadPnm(dir / "ref.pnm");
+      RgbImage ref = test::ReadPnm(dir / "ref.pnm");
       EXPECT_EQ(img.Width(), ref.width);
       EXPECT_EQ(img.Height(), ref.height);
-      const test::ImageDiff d = test::Compare(test::BitmapRgb(bmp), ref);
+      // Past the rows made from the data (fewer when a long baseline file is
+      // cut), djpeg has libjpeg's mid-grey fill, dithered when colours are
+      // reduced, and the adapter zero bytes.
+      EXPECT_TRUE(c.keep < 1 ? c.opts.progressive || src.height < 64 || bmp.DataBottom() < bmp.Height()
+                             : bmp.DataBottom() == bmp.Height());
+      const RgbImage ours = test::BitmapRgb(bmp);
+      for (size_t i = size_t(bmp.DataBottom()) * size_t(ref.width) * 3; i < ref.rgb.size(); ++i) {
+        ASSERT_NEAR(ref.rgb[i], 128, 2) << "a row with data was left out, byte " << i;
+        ASSERT_TRUE(bmp.PixelFormat() != pf24bit || ours.rgb[i] == 0);
+        ref.rgb[i] = ours.rgb[i];
+      }
+      const test::ImageDiff d = test::Compare(ours, ref);
       EXPECT_EQ(d.differing, 0u) << "largest difference " << d.max_delta;
     }
   }

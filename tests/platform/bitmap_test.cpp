@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/exceptions.h"
 #include "support/test_support.h"
 
@@ -224,6 +226,32 @@ TEST(TBitmap, PaletteIndexColoursResolveThroughThePalette) {
   b.SetPalette(pal, 6);
   b.SetTransparentColor(PaletteIndexColor(5));
   EXPECT_EQ(b.ResolvedTransparentColor(), RGB(10, 20, 30));
+}
+
+// Rows zeroed at either end of a bitmap leave its data rows; reading them
+// gives what their zero bytes mean in every format (palette entry 0 for
+// indexes) without looking at their memory; writing a row takes it back in.
+TEST(TBitmap, RowsOutsideTheDataReadAsZeroBytesWithoutBeingRead) {
+  const int cuts[][4] = {{0, 3, 3, 8}, {5, 8, 0, 5}, {2, 4, 0, 8}, {0, 8, 8, 8}};  // zeroed, data rows
+  for (TPixelFormat pf : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
+    for (const auto& cut : cuts) {
+      SCOPED_TRACE(std::to_string(StorageBits(pf)) + " bits, zeroed from " + std::to_string(cut[0]));
+      TBitmap a(13, 8, pf), full(13, 8, pf);  // full: the same bytes, every row counted
+      const TRGBQuad pal[2] = {{0x56, 0x34, 0x12, 0}, {1, 2, 3, 0}};
+      if (IsPaletteFormat(pf)) a.SetPalette(pal, 2), full.SetPalette(pal, 2);
+      for (size_t i = 0; i < a.ImageSize(); ++i) a.Bits()[i] = uint8_t(i * 2654435761u >> 13);
+      a.ZeroRows(cut[0], cut[1]);
+      EXPECT_EQ(a.DataTop(), cut[2]);
+      EXPECT_EQ(a.DataBottom(), cut[3]);
+      const TBitmap& ca = a;
+      std::memcpy(full.Bits(), ca.Bits(), a.ImageSize());
+      for (int y = 0; y < a.Height(); ++y)  // bytes a reader keeping to the data rows never sees
+        if (!a.HoldsData(y)) std::memset(const_cast<uint8_t*>(ca.ScanLine(y)), 0xA5, a.Stride());
+      EXPECT_EQ(test::Colors(a), test::Colors(full));
+      a.ScanLine(cut[0]);
+      EXPECT_TRUE(a.HoldsData(cut[0]));
+    }
+  }
 }
 
 TEST(PixelPool, ReusesLargeBlocksAndZeroesThem) {

@@ -7,37 +7,37 @@
 
 namespace orv::test {
 
-namespace {
-
 using Bytes = std::vector<uint8_t>;
 
-void PutBE(Bytes& v, uint32_t x) {
+void PutBE32(Bytes& v, uint32_t x) {
   for (int s = 24; s >= 0; s -= 8) v.push_back(uint8_t(x >> s));
 }
 
-void Chunk(Bytes& png, const char* type, const Bytes& data) {
-  PutBE(png, uint32_t(data.size()));
+void AppendPngChunk(Bytes& png, const char* type, const Bytes& data) {
+  PutBE32(png, uint32_t(data.size()));
   Bytes body(type, type + 4);
   body.insert(body.end(), data.begin(), data.end());
   png.insert(png.end(), body.begin(), body.end());
-  PutBE(png, uint32_t(crc32(0, body.data(), uInt(body.size()))));
+  PutBE32(png, uint32_t(crc32(0, body.data(), uInt(body.size()))));
 }
+
+namespace {
 
 // Twelve bytes of image data: the start of a deflated run of grey rows.
 Bytes TinyPng(int side) {
   Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   Bytes ihdr;
-  PutBE(ihdr, uint32_t(side));
-  PutBE(ihdr, uint32_t(side));
+  PutBE32(ihdr, uint32_t(side));
+  PutBE32(ihdr, uint32_t(side));
   ihdr.insert(ihdr.end(), {8, 2, 0, 0, 0});
-  Chunk(png, "IHDR", ihdr);
+  AppendPngChunk(png, "IHDR", ihdr);
   const Bytes rows(size_t(side) * 3 * 4 + 4, 0x80);
   Bytes z(compressBound(uLong(rows.size())));
   uLongf n = uLongf(z.size());
   compress2(z.data(), &n, rows.data(), uLong(rows.size()), 9);
   z.resize(12);
-  Chunk(png, "IDAT", z);
-  Chunk(png, "IEND", {});
+  AppendPngChunk(png, "IDAT", z);
+  AppendPngChunk(png, "IEND", {});
   return png;
 }
 

@@ -19,4 +19,9 @@ struct ClaimingFile {
 // wholly beyond its 11 x 29 screen.
 std::vector<ClaimingFile> ClaimingFiles(int side);
 
+// PNG pieces for crafted files: a big-endian word, and a chunk with its CRC
+// appended to png.
+void PutBE32(std::vector<uint8_t>& v, uint32_t x);
+void AppendPngChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data);
+
 }  // namespace orv::test
