@@ -129,11 +129,7 @@ void StartupToFirstPicture(benchmark::State& state, bool tree) {
 }
 
 void Walk(benchmark::State& state) {
-  struct Silent : ISearchProgress {
-    void SetCaption(const std::string&) override {}
-    void SetProgress(int) override {}
-    void Repaint() override {}
-  } silent;
+  TSilentProgress silent;
   std::vector<double> times;
   for (auto _ : state) {
     const auto t0 = Clock::now();

@@ -22,6 +22,14 @@ class ISearchProgress {
   virtual void StillSearching(size_t /*count*/) {}
 };
 
+// A search that shows nothing (no splash).
+class TSilentProgress : public ISearchProgress {
+ public:
+  void SetCaption(const std::string&) override {}
+  void SetProgress(int) override {}
+  void Repaint() override {}
+};
+
 // How far a search with subfolders goes.
 struct TSearchLimits {
   int maxDepth = 32;            // levels below the chosen folder

@@ -73,11 +73,7 @@ void TfrmSplash::StillSearching(size_t count) {
 
 std::vector<std::string> SearchPicturesWithSplash(const std::string& folder, bool subFolders, bool splash) {
   if (!splash) {
-    struct Silent : ISearchProgress {
-      void SetCaption(const std::string&) override {}
-      void SetProgress(int) override {}
-      void Repaint() override {}
-    } silent;
+    TSilentProgress silent;
     return SearchPictures(folder, silent, subFolders);
   }
   auto* frmSplash = new TfrmSplash;
