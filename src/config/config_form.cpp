@@ -85,9 +85,9 @@ void TfrmConfig::FormCreate() {
   name->setText(title);
   name->adjustSize();
   auto* version = Control<QLabel>(TCtl::lblVersion);
-  version->setText(QStringLiteral("Orvanne version ") + QString::fromLatin1(FileVersion()));
+  version->setText(QString::fromStdString(TConfigModel::VersionCaption(FileVersion())));
   version->adjustSize();
-  model_.Load(ReadSettings(SettingsFilePath(), DefaultFolder()));
+  model_.LoadStored();
   Show();
   setAcceptDrops(true);
 }
@@ -137,20 +137,23 @@ void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
   if (now && now->window() == this && model_.FocusMoved(IdOf(now))) edtIllustFolderExit();
 }
 
-void TfrmConfig::edtIllustFolderExit() {
+void TfrmConfig::edtIllustFolderExit() { RefuseFolder(true); }
+
+void TfrmConfig::RefuseFolder(bool refocus) {
   QPointer<TfrmConfig> self(this);
-  ReportMissingFolder();
+  ShowMessageBox(Win(this), tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
   if (!self) return;
   model_.RestoreFolder();
   Show();
-  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
-  folder->setFocus(Qt::OtherFocusReason);
-  folder->selectAll();
+  if (!refocus) return;
+  SelectFolderField();
   if (model_.FolderRefusalDone()) SwallowPendingClick();
 }
 
-void TfrmConfig::ReportMissingFolder() {
-  ShowMessageBox(Win(this), tr(kMissingFolder).toStdString(), tr("情報").toStdString(), MsgIcon::kInformation);
+void TfrmConfig::SelectFolderField() {
+  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
+  folder->setFocus(Qt::OtherFocusReason);
+  folder->selectAll();
 }
 
 void TfrmConfig::SwallowPendingClick() {
@@ -188,15 +191,10 @@ void TfrmConfig::btnIllustFolderSelectClick() {
 }
 
 void TfrmConfig::btnIllustFolderOpenClick() {
-  if (const std::string folder = model_.FolderToOpen(); !folder.empty()) {
+  if (const std::string folder = model_.FolderToOpen(); !folder.empty())
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
-    return;
-  }
-  QPointer<TfrmConfig> self(this);
-  ReportMissingFolder();
-  if (!self) return;
-  model_.RestoreFolder();
-  Show();
+  else
+    RefuseFolder(false);
 }
 
 void TfrmConfig::btnBGColorClick() {
@@ -210,7 +208,7 @@ void TfrmConfig::btnBGColorClick() {
 void TfrmConfig::btnOKClick() {
   TakeValues(controls_, model_.Values());
   try {
-    WriteSettings(SettingsFilePath(), model_.Values(), writer_);
+    model_.Save(writer_);
   } catch (const std::exception& e) {
     // The write error goes to the general handler; the dialog stays open.
     TApplication::Instance().ShowException(TranslatedMessage(e));
@@ -250,9 +248,7 @@ void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {
   raise();
   model_.Dropped(path);
   Show();
-  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
-  folder->setFocus(Qt::OtherFocusReason);
-  folder->selectAll();
+  SelectFolderField();
 }
 
 }  // namespace orv

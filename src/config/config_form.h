@@ -60,7 +60,10 @@ class TfrmConfig : public QDialog {
   void WMDropFiles(const QPointF& point, const QList<QUrl>& urls);
 
   void FocusChanged(QWidget* old_widget, QWidget* now);
-  void ReportMissingFolder();
+  // A missing folder: reported, the saved text back; `refocus` when the
+  // field was being left, which then gets the focus back.
+  void RefuseFolder(bool refocus);
+  void SelectFolderField();
   void SwallowPendingClick();
   void SlideIconOut();
 

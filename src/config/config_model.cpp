@@ -119,6 +119,14 @@ void TConfigModel::Load(const TSettings& stored) {
   values_.drawMode = ClampDrawMode(stored.drawMode);
 }
 
+void TConfigModel::LoadStored() { Load(ReadSettings(SettingsFilePath(), DefaultFolder())); }
+
+void TConfigModel::Save(ISettingsFileWriter* writer) const { WriteSettings(SettingsFilePath(), values_, writer); }
+
+std::string TConfigModel::VersionCaption(const std::string& file_version) {
+  return "Orvanne version " + file_version;
+}
+
 bool TConfigModel::Enabled(TCtl id) const {
   const auto on = ControlRow(id).enabledBy;
   return !on || values_.*on;

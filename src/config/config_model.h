@@ -75,6 +75,13 @@ class TConfigModel {
   // What the controls can show of stored values: the interval and the draw
   // mode brought within their controls' ranges.
   void Load(const TSettings& stored);
+  // The same, from the settings file (its defaults where it has none).
+  void LoadStored();
+  // OK: the values go to the settings file. A failed write throws; the face
+  // reports it and the dialog stays open.
+  void Save(ISettingsFileWriter* writer = nullptr) const;
+  // The line under the product name.
+  static std::string VersionCaption(const std::string& file_version);
   TSettings& Values() { return values_; }
   const TSettings& Values() const { return values_; }
 
