@@ -72,13 +72,11 @@ void TfrmMain::Setup() {
 TfrmMain::~TfrmMain() { FormDestroy(); }
 
 void TfrmMain::FormCreate() {
-  TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
-  if (services_.adjustSettings) services_.adjustSettings(s);
-  ApplySettings(s);
-  // The snapshot is taken before any window of ours shows, the splash included.
-  TakeBackground();
-
-  SetPictures(SearchPicturesWithSplash(illustFolder, subFolders, services_.splash));
+  const TSize size = Screen().MonitorSize(monitor_);
+  Gather(
+      services_.adjustSettings, size.Width, size.Height,
+      [this](TBitmap& bmp) { Screen().MonitorSnapshot(monitor_, bmp); },
+      [this](const std::string& folder, bool sub) { return SearchPicturesWithSplash(folder, sub, services_.splash); });
 }
 
 // The background of the form's monitor, in its device pixels.

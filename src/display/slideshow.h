@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,6 +121,19 @@ class TSlideshow {
       snapshot(bmpBackground);
       BackgroundTaken(width, height);
     }
+  }
+  // What the first monitor's show starts from, in this order: the stored
+  // settings (`adjust` may change them), the background, taken before any
+  // window of ours shows (the splash included), and the pictures `search`
+  // finds for the folder and the sub-folder switch.
+  template <class Snapshot, class Search>
+  void Gather(const std::function<void(TSettings&)>& adjust, int width, int height, Snapshot snapshot,
+              Search search) {
+    TSettings s = ReadSettings(SettingsFilePath(), DefaultFolder());
+    if (adjust) adjust(s);
+    ApplySettings(s);
+    TakeBackground(width, height, snapshot);
+    SetPictures(search(illustFolder, subFolders));
   }
   // The list, shuffled, from the first entry.
   void SetPictures(std::vector<std::string> list);

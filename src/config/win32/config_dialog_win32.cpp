@@ -235,7 +235,7 @@ void TWinConfig::FormCreate() {
   const std::wstring title = Wide(kTitle);
   SetWindowTextW(dialog_, title.c_str());
   SetWindowTextW(controls_[TCtl::lblProductName], title.c_str());
-  SetWindowTextW(controls_[TCtl::lblVersion], Wide("Orvanne version " + VersionText()).c_str());
+  SetWindowTextW(controls_[TCtl::lblVersion], Wide(TConfigModel::VersionCaption(VersionText())).c_str());
   controls_.Layout(controls_.Dpi());  // the labels take their new texts' sizes
   SendMessageW(dialog_, DM_SETDEFID, IDOK, 0);
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
@@ -251,7 +251,7 @@ void TWinConfig::FormCreate() {
   HWND folder = controls_[TCtl::edtIllustFolder];
   folder_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(folder, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinConfig::FolderFieldProc)));
-  model_.Load(ReadSettings(SettingsFilePath(), DefaultFolder()));
+  model_.LoadStored();
   Show();
   Resize(nullptr);
   DragAcceptFiles(dialog_, TRUE);
@@ -489,7 +489,7 @@ void TWinConfig::btnOKClick() {
   }
   TakeValues();
   try {
-    WriteSettings(SettingsFilePath(), model_.Values());
+    model_.Save();
   } catch (const std::exception& e) {
     // The dialog stays open.
     MessageBoxW(dialog_, Wide(MessageOf(e) + ".").c_str(), Wide(kTitle).c_str(), MB_OK | MB_ICONERROR);

@@ -68,10 +68,9 @@ TfrmMain::~TfrmMain() {
 }
 
 void TfrmMain::FormCreate(bool splash) {
-  ApplySettings(ReadSettings(SettingsFilePath(), DefaultFolder()));
-  // The snapshot is taken before any window of ours shows, the splash included.
-  TakeBackground(monitor_.Width(), monitor_.Height(), [this](TBitmap& bmp) { TakeSnapshot(monitor_, bmp); });
-  SetPictures(SearchPicturesWithSplash(illustFolder, subFolders, splash));
+  Gather(
+      nullptr, monitor_.Width(), monitor_.Height(), [this](TBitmap& bmp) { TakeSnapshot(monitor_, bmp); },
+      [splash](const std::string& folder, bool sub) { return SearchPicturesWithSplash(folder, sub, splash); });
 }
 
 bool TfrmMain::Create(uint32_t exStyle, uint32_t style, const TRect& bounds, HWND__* parent) {
