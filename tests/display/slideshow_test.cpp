@@ -213,6 +213,36 @@ TEST_F(SlideshowTest, OnlyTheFullScreenShowEndsOnInput) {
 // The window rules by mode: a full-screen show takes its monitor over and,
 // unless it follows another monitor's, holds the input; pictures are fitted
 // to the window, a preview's to the screen whose frame it shrinks.
+// The first show's start: the adjusted settings decide, and the background
+// is taken before the search, whose splash would otherwise be in it.
+TEST_F(SlideshowTest, GatherTakesTheBackgroundBeforeTheSearch) {
+  for (const bool fill : {false, true}) {
+    FakeFace own;
+    TSlideshow s(own);
+    s.SetServices(&clock, &random, nullptr);
+    std::vector<std::string> steps;
+    s.Gather(
+        [&](TSettings& st) {
+          st.folder = "/pics";
+          st.subFolders = true;
+          st.bgColorEnable = fill;
+        },
+        32, 24,
+        [&](TBitmap& bmp) {
+          bmp = TBitmap(32, 24, pf32bit);
+          steps.push_back("snapshot");
+        },
+        [&](const std::string& folder, bool sub) {
+          steps.push_back("search " + folder + (sub ? " +" : " -"));
+          return std::vector<std::string>{"/pics/a.jpg"};
+        });
+    const std::vector<std::string> want =
+        fill ? std::vector<std::string>{"search /pics +"} : std::vector<std::string>{"snapshot", "search /pics +"};
+    EXPECT_EQ(steps, want) << fill;
+    EXPECT_EQ(s.pictures, std::vector<std::string>{"/pics/a.jpg"});
+  }
+}
+
 TEST_F(SlideshowTest, WindowRulesByMode) {
   struct Case {
     bool preview, hosted, following;
