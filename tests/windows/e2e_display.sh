@@ -4,8 +4,8 @@
 # mouse move, clearing the running mark; a second copy ends at once (/a
 # passes the guard and finds no mode); /p <hwnd> runs as a child of a host
 # window, ignores input and ends when that window goes; an empty folder's
-# error lines, also at 150 %; a second monitor left of the primary one (at
-# negative x) gets its picture and caption; the manifest, version record and
+# error lines, also at 150 %; a second monitor left of or above the primary
+# one (at negative x or y) gets its picture and caption; the manifest, version record and
 # imports.
 # Usage: tests/windows/e2e_display.sh [BUILD_DIR]   (default build-win, after
 # scripts/build-windows.sh --tests). Screenshots are left in BUILD_DIR/e2e-display.
@@ -233,55 +233,64 @@ hl=${large#*x}; hl=${hl%%[+-]*}
 [ -n "$hl" ] && [ -n "$h" ] && [ $((hl * 10)) -ge $((h * 13)) ] && [ $((hl * 10)) -le $((h * 17)) ] &&
   ok "the error title at 150 % is ${hl} px high against ${h} px" || bad "the error title at 150 %: $large against $normal"
 
-echo "== a monitor left of the primary one"
 # X positions never go below 0, but Windows puts the primary monitor at 0,0:
-# two RandR monitors side by side, the right one primary, and Wine taking
-# them from Xinerama (which lists the primary first) puts the left one at
-# x = -W. -noreset keeps the monitors when xrandr disconnects.
-Xvfb -displayfd 3 -screen 0 $((2 * W))x${H}x24 -nolisten tcp -noreset 3>"$work/display2" 2>/dev/null &
-xvfb2_pid=$!
-for _ in $(seq 100); do [ -s "$work/display2" ] && break; sleep 0.05; done
-wineserver -k; wineserver -w
-export DISPLAY=:$(cat "$work/display2")
-xrandr --setmonitor left "$W/339x$H/190+0+0" none >/dev/null
-xrandr --setmonitor '*right' "$W/339x$H/190+$W+0" screen >/dev/null
+# two RandR monitors, the second one primary, and Wine taking them from
+# Xinerama (which lists the primary first) puts the first one at negative x
+# or y. -noreset keeps the monitors when xrandr disconnects.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
-wineserver -k; wineserver -w; wineserver -p
-monitors=$(wine "$probe" monitors | tr -d '\r' | tr '\n' ' ')
-if [ "$monitors" != "0,0,$W,$H -$W,0,0,$H " ]; then
-  bad "Wine reports the monitors as '$monitors', not 0,0,$W,$H and -$W,0,0,$H"
-else
-  printf '[BGIllust]\r\nFolder=%s\r\n[Filename]\r\nPutFilename=1\r\n[BGColor]\r\nEnable=1\r\nColor=$0000C000\r\n' \
-    "$(win_path "$pics")" >"$app/orvanne.ini"
-  # start_show waits for the picture at x = W / 2: the left monitor's middle.
-  if start_show; then
+printf '[BGIllust]\r\nFolder=%s\r\n[Filename]\r\nPutFilename=1\r\n[BGColor]\r\nEnable=1\r\nColor=$0000C000\r\n' \
+  "$(win_path "$pics")" >"$app/orvanne.ini"
+# $1: the first monitor's name (by where it lies), $2 x $3: the X screen,
+# ($4, $5): the primary monitor on it, $6: the monitors Wine must report.
+two_monitors() {
+  echo "== the $1 monitor at negative coordinates"
+  wineserver -k; wineserver -w
+  Xvfb -displayfd 3 -screen 0 "$2x$3x24" -nolisten tcp -noreset 3>"$work/display2" 2>/dev/null &
+  xvfb2_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display2" ] && break; sleep 0.05; done
+  DISPLAY=:$(cat "$work/display2")
+  xrandr --setmonitor first "$W/339x$H/190+0+0" none >/dev/null
+  xrandr --setmonitor '*primary' "$W/339x$H/190+$4+$5" screen >/dev/null
+  wineserver -p
+  local monitors shot=$shots/monitor-$1.png
+  monitors=$(wine "$probe" monitors | tr -d '\r' | tr '\n' ' ')
+  if [ "$monitors" != "$6 " ]; then
+    bad "Wine reports the monitors as '$monitors', not $6"
+  # start_show waits for the picture at (W / 2, H / 2): the first monitor's middle.
+  elif start_show; then
     # Fitted to that monitor alone: 960 x 720 at (160, 0) of it.
     [ "$(pixel "$work/shot.png" 155 $((H / 2)))" = "$green" ] && [ "$(pixel "$work/shot.png" 165 $((H / 2)))" = "$magenta" ] &&
-      [ "$(pixel "$work/shot.png" $((W - 155)) $((H / 2)))" = "$green" ] && ok "the picture fitted to the left monitor" ||
-      bad "the left monitor's picture: $(pixel "$work/shot.png" 155 $((H / 2))) $(pixel "$work/shot.png" $((W - 155)) $((H / 2)))"
-    # The caption "a.bmp" in the lower left corner of each monitor; the
-    # primary one's window shows last.
-    for side in left:0 primary:$W; do
+      [ "$(pixel "$work/shot.png" $((W - 155)) $((H / 2)))" = "$green" ] && ok "the picture fitted to the $1 monitor" ||
+      bad "the picture on the $1 monitor: $(pixel "$work/shot.png" 155 $((H / 2))) $(pixel "$work/shot.png" $((W - 155)) $((H / 2)))"
+    # The caption "a.bmp" in each monitor's lower left corner; the primary
+    # one's window shows last.
+    local at x y
+    for at in "$1:0:0" "primary:$4:$5"; do
+      IFS=: read -r _ x y <<<"$at"
       for _ in $(seq 20); do
-        white=$(count "$work/shot.png" 120 40 "${side#*:}" $((H - 40)) '#FFFFFF')
-        black=$(count "$work/shot.png" 120 40 "${side#*:}" $((H - 40)) '#000000')
+        white=$(count "$work/shot.png" 120 40 "$x" $((y + H - 40)) '#FFFFFF')
+        black=$(count "$work/shot.png" 120 40 "$x" $((y + H - 40)) '#000000')
         [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && break
         sleep 0.25
         shoot "$work/shot.png"
       done
-      [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && ok "the caption at the bottom of the ${side%:*} monitor" ||
-        bad "no caption at the bottom of the ${side%:*} monitor ($white white, $black black pixels)"
+      [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && ok "the caption at the bottom of the ${at%%:*} monitor" ||
+        bad "no caption at the bottom of the ${at%%:*} monitor ($white white, $black black pixels)"
     done
-    cp "$work/shot.png" "$shots/left-monitor.png"
     xdotool key shift
-    expect_end "$show" 100 "two monitors' show ended on a key"
+    expect_end "$show" 100 "the show on two monitors ended on a key"
   else
-    bad "no picture on the left monitor (its middle $(pixel "$work/shot.png" $((W / 2)) $((H / 2))))"
-    cp "$work/shot.png" "$shots/left-monitor.png"
+    bad "no picture on the $1 monitor (its middle $(pixel "$work/shot.png" $((W / 2)) $((H / 2))))"
     kill "$show" 2>/dev/null
   fi
-fi
+  cp "$work/shot.png" "$shot" 2>/dev/null
+  wineserver -k; wineserver -w
+  kill "$xvfb2_pid" && wait "$xvfb2_pid" 2>/dev/null
+  xvfb2_pid=
+}
+two_monitors left $((2 * W)) $H $W 0 "0,0,$W,$H -$W,0,0,$H"
+two_monitors upper $W $((2 * H)) 0 $H "0,0,$W,$H 0,-$H,$W,0"
 
 echo "== the file"
 version=$(sed -n 's/^project(Orvanne VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
