@@ -4,7 +4,9 @@
 # mouse move, clearing the running mark; a second copy ends at once (/a
 # passes the guard and finds no mode); /p <hwnd> runs as a child of a host
 # window, ignores input and ends when that window goes; an empty folder's
-# error lines, also at 150 %; the manifest, version record and imports.
+# error lines, also at 150 %; a second monitor left of or above the primary
+# one (at negative x or y) gets its picture and caption; the manifest, version record and
+# imports.
 # Usage: tests/windows/e2e_display.sh [BUILD_DIR]   (default build-win, after
 # scripts/build-windows.sh --tests). Screenshots are left in BUILD_DIR/e2e-display.
 set -uo pipefail
@@ -21,10 +23,11 @@ rm -rf "$shots" && mkdir -p "$shots"
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEARCH=win64 LANG=en_US.UTF-8
 unset WINESERVER
-xvfb_pid=
+xvfb_pid= xvfb2_pid=
 cleanup() {
   wineserver -k 2>/dev/null
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$xvfb2_pid" ] && kill "$xvfb2_pid" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -229,6 +232,65 @@ large=$(error_lines error-lines-150)
 hl=${large#*x}; hl=${hl%%[+-]*}
 [ -n "$hl" ] && [ -n "$h" ] && [ $((hl * 10)) -ge $((h * 13)) ] && [ $((hl * 10)) -le $((h * 17)) ] &&
   ok "the error title at 150 % is ${hl} px high against ${h} px" || bad "the error title at 150 %: $large against $normal"
+
+# X positions never go below 0, but Windows puts the primary monitor at 0,0:
+# two RandR monitors, the second one primary, and Wine taking them from
+# Xinerama (which lists the primary first) puts the first one at negative x
+# or y. -noreset keeps the monitors when xrandr disconnects.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f >/dev/null 2>&1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+printf '[BGIllust]\r\nFolder=%s\r\n[Filename]\r\nPutFilename=1\r\n[BGColor]\r\nEnable=1\r\nColor=$0000C000\r\n' \
+  "$(win_path "$pics")" >"$app/orvanne.ini"
+# $1: the first monitor's name (by where it lies), $2 x $3: the X screen,
+# ($4, $5): the primary monitor on it, $6: the monitors Wine must report.
+two_monitors() {
+  echo "== the $1 monitor at negative coordinates"
+  wineserver -k; wineserver -w
+  Xvfb -displayfd 3 -screen 0 "$2x$3x24" -nolisten tcp -noreset 3>"$work/display2" 2>/dev/null &
+  xvfb2_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display2" ] && break; sleep 0.05; done
+  DISPLAY=:$(cat "$work/display2")
+  xrandr --setmonitor first "$W/339x$H/190+0+0" none >/dev/null
+  xrandr --setmonitor '*primary' "$W/339x$H/190+$4+$5" screen >/dev/null
+  wineserver -p
+  local monitors shot=$shots/monitor-$1.png
+  monitors=$(wine "$probe" monitors | tr -d '\r' | tr '\n' ' ')
+  if [ "$monitors" != "$6 " ]; then
+    bad "Wine reports the monitors as '$monitors', not $6"
+  # start_show waits for the picture at (W / 2, H / 2): the first monitor's middle.
+  elif start_show; then
+    # Fitted to that monitor alone: 960 x 720 at (160, 0) of it.
+    [ "$(pixel "$work/shot.png" 155 $((H / 2)))" = "$green" ] && [ "$(pixel "$work/shot.png" 165 $((H / 2)))" = "$magenta" ] &&
+      [ "$(pixel "$work/shot.png" $((W - 155)) $((H / 2)))" = "$green" ] && ok "the picture fitted to the $1 monitor" ||
+      bad "the picture on the $1 monitor: $(pixel "$work/shot.png" 155 $((H / 2))) $(pixel "$work/shot.png" $((W - 155)) $((H / 2)))"
+    # The caption "a.bmp" in each monitor's lower left corner; the primary
+    # one's window shows last.
+    local at x y
+    for at in "$1:0:0" "primary:$4:$5"; do
+      IFS=: read -r _ x y <<<"$at"
+      for _ in $(seq 20); do
+        white=$(count "$work/shot.png" 120 40 "$x" $((y + H - 40)) '#FFFFFF')
+        black=$(count "$work/shot.png" 120 40 "$x" $((y + H - 40)) '#000000')
+        [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && break
+        sleep 0.25
+        shoot "$work/shot.png"
+      done
+      [ "$white" -gt 15 ] && [ "$black" -gt 15 ] && ok "the caption at the bottom of the ${at%%:*} monitor" ||
+        bad "no caption at the bottom of the ${at%%:*} monitor ($white white, $black black pixels)"
+    done
+    xdotool key shift
+    expect_end "$show" 100 "the show on two monitors ended on a key"
+  else
+    bad "no picture on the $1 monitor (its middle $(pixel "$work/shot.png" $((W / 2)) $((H / 2))))"
+    kill "$show" 2>/dev/null
+  fi
+  cp "$work/shot.png" "$shot" 2>/dev/null
+  wineserver -k; wineserver -w
+  kill "$xvfb2_pid" && wait "$xvfb2_pid" 2>/dev/null
+  xvfb2_pid=
+}
+two_monitors left $((2 * W)) $H $W 0 "0,0,$W,$H -$W,0,0,$H"
+two_monitors upper $W $((2 * H)) 0 $H "0,0,$W,$H 0,-$H,$W,0"
 
 echo "== the file"
 version=$(sed -n 's/^project(Orvanne VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)

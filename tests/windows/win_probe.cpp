@@ -6,6 +6,7 @@
 //   win_probe running        prints 1 while the screen-saver-running mark is set, else 0
 //   win_probe manifest FILE  prints the manifest the system reads from FILE at its start
 //   win_probe close CLASS    asks the first top-level window of CLASS to close, as the system does
+//   win_probe monitors       prints each monitor as "LEFT,TOP,RIGHT,BOTTOM", the primary one first
 #include <windows.h>
 
 #include <cstdio>
@@ -93,6 +94,15 @@ int Manifest(const std::wstring& file) {
   return 0;
 }
 
+BOOL CALLBACK PrintMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM primary_pass) {
+  MONITORINFO info{};
+  info.cbSize = sizeof(info);
+  if (GetMonitorInfoW(monitor, &info) && bool(info.dwFlags & MONITORINFOF_PRIMARY) == bool(primary_pass))
+    std::printf("%ld,%ld,%ld,%ld\n", info.rcMonitor.left, info.rcMonitor.top, info.rcMonitor.right,
+                info.rcMonitor.bottom);
+  return TRUE;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -104,12 +114,17 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = FindWindowW(argv[2], nullptr);
     return window && PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
+  if (command == L"monitors") {
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, TRUE);
+    EnumDisplayMonitors(nullptr, nullptr, PrintMonitor, FALSE);
+    return 0;
+  }
   if (command == L"running") {
     BOOL running = FALSE;
     SystemParametersInfoW(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
     std::printf("%d\n", running ? 1 : 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running | manifest FILE | close CLASS\n");
+  std::fprintf(stderr, "usage: win_probe host FLAG | version FILE | running | manifest FILE | close CLASS | monitors\n");
   return 2;
 }
