@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QThread>
 
+#include "config/config_model.h"
 #include "config/fit_to_screen.h"
 
 namespace orv {
@@ -49,10 +50,10 @@ bool TScreenCentring::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void SlideOut(QWidget* icon, QWidget* group, const std::function<void()>& wait) {
-  // Each step moves the icon further; the group clips it at its right edge.
-  for (int step = 1; icon->x() <= group->width(); ++step) {
+  // The group clips the icon at its right edge.
+  for (const int left : IconSlideSteps()) {
     const QRect before = icon->geometry();
-    icon->move(before.x() + step, before.y());
+    icon->move(left, before.y());
     group->repaint(before.united(icon->geometry()));
     if (wait)
       wait();

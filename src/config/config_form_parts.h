@@ -48,8 +48,8 @@ class TScreenCentring : public QObject {
   QSize centred_frame_;  // the frame size the dialog was last centred with
 };
 
-// Moves the icon right, a step further each time, until its group clips it
-// whole; wait runs between the steps (else 12 ms pass).
+// Moves the icon through the closing steps of IconSlideSteps; wait runs
+// between the steps (else 12 ms pass).
 void SlideOut(QWidget* icon, QWidget* group, const std::function<void()>& wait);
 
 }  // namespace orv
