@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -111,10 +110,7 @@ void TfrmConfig::lblUrlClick() {
 }
 
 void TfrmConfig::btnIllustFolderSelectClick() {
-  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
-  const QString chosen =
-      QFileDialog::getExistingDirectory(this, tr(kBrowseTitle), folder->text(), QFileDialog::ShowDirsOnly);
-  if (!chosen.isEmpty()) folder->setText(chosen);
+  BrowseForFolder(Control<QLineEdit>(TCtl::edtIllustFolder), tr(kBrowseTitle));
 }
 
 void TfrmConfig::btnIllustFolderOpenClick() {

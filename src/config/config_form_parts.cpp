@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QScreen>
 #include <QThread>
 
@@ -23,6 +25,12 @@ std::optional<TColor> TColorDialog::Execute(QWidget* owner, TColor initial) {
   if (!accepted) return std::nullopt;
   const QColor chosen = dialog.selectedColor();
   return RGB(chosen.red(), chosen.green(), chosen.blue());
+}
+
+void BrowseForFolder(QLineEdit* field, const QString& title) {
+  const QString chosen =
+      QFileDialog::getExistingDirectory(field->window(), title, field->text(), QFileDialog::ShowDirsOnly);
+  if (!chosen.isEmpty()) field->setText(chosen);
 }
 
 QSize CentreOnScreen(QDialog* dialog) {

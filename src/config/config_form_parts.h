@@ -1,10 +1,12 @@
 // Pieces of the dialog's Qt face that hold no decision of the dialog: the
-// colour chooser, the window's placement and the closing animation.
+// colour chooser, the folder browser, the window's placement and the closing
+// animation.
 #pragma once
 
 #include <QColor>
 #include <QObject>
 #include <QSize>
+#include <QString>
 #include <array>
 #include <functional>
 #include <optional>
@@ -12,6 +14,7 @@
 #include "platform/color.h"
 
 class QDialog;
+class QLineEdit;
 class QWidget;
 
 namespace orv {
@@ -28,6 +31,10 @@ class TColorDialog {
  private:
   std::array<QRgb, 16> custom_;
 };
+
+// The folder browser over the field's window: folders only, opening on the
+// field's folder; the choice goes into the field, a cancel leaves it.
+void BrowseForFolder(QLineEdit* field, const QString& title);
 
 // Fits the dialog into the primary screen and puts its frame in the middle;
 // the frame's size, or an invalid size without a screen.
