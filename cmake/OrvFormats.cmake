@@ -19,7 +19,7 @@ function(orv_extra_format name)
     pkg_check_modules(ORV_LIB_${name} QUIET IMPORTED_TARGET ${ARG_MODULES})
   endif()
   if(ORV_WITH_${name} AND ORV_LIB_${name}_FOUND)
-    add_library(orv_${lower} STATIC ${PROJECT_SOURCE_DIR}/src/picture/${ARG_SOURCE})
+    add_library(orv_${lower} STATIC ${PROJECT_SOURCE_DIR}/src/formats/${ARG_SOURCE})
     target_include_directories(orv_${lower} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     # orv_png for its vector RGB-to-BGR row conversion.
     target_link_libraries(orv_${lower} PUBLIC orv_picture PRIVATE orv_png PkgConfig::ORV_LIB_${name} orv_options)

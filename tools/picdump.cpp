@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "picture/picture.h"
 
 namespace {

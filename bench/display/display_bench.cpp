@@ -37,7 +37,7 @@
 #include <vector>
 
 #include "../picture/bench_files.h"
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "display/main_form.h"
 #include "picture/picture.h"
 #include "platform/area_stretch.h"

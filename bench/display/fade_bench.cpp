@@ -22,7 +22,7 @@
 #include <fstream>
 #include <vector>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "display/cross_fade.h"
 #include "display/image_control.h"
 #include "display/main_form.h"

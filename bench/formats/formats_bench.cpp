@@ -32,7 +32,7 @@
 #include <vector>
 
 #include "../picture/bench_files.h"
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "picture/picture.h"
 #ifdef ORV_HAVE_HEIF
 #include <libheif/heif.h>

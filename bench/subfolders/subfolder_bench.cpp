@@ -26,7 +26,7 @@
 #include <thread>
 #include <vector>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "display/main_form.h"
 #include "display/picture_list.h"
 #include "platform/gui/application.h"

@@ -1,6 +1,6 @@
 // Untrusted files through the THEIFImage adapter and its library.
 #include "../graphic_fuzz.h"
-#include "picture/heif_image.h"
+#include "formats/heif_image.h"
 
 // libheif 1.15's AV1 path loses a small dav1d block on some broken streams;
 // the leak is the library's, not ours to report on every run.

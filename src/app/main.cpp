@@ -5,7 +5,7 @@
 
 #include "app/add_to_xscreensaver.h"
 #include "app/command_line.h"
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "app/host_options.h"
 #include "app/run_hosted.h"
 #include "app/stop_signals.h"

@@ -27,22 +27,13 @@ QWidget* MakeControl(const TControlRow& row, QWidget* parent, const std::vector<
   switch (row.kind) {
     case TControlKind::kGroup:
       return new TGroupFrame(text, parent);
-    case TControlKind::kLabel:
-    case TControlKind::kLink: {
+    case TControlKind::kLabel: {
       auto* label = new QLabel(text, parent);
       label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-      if (row.kind == TControlKind::kLink) {
-        QFont font = label->font();
-        font.setUnderline(true);
-        label->setFont(font);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::blue);
-        label->setPalette(palette);
-        label->setCursor(Qt::PointingHandCursor);
-        label->setToolTip(TranslatedText(row.extra));
-      }
       return label;
     }
+    case TControlKind::kLink:
+      return new TLinkLabel(text, TranslatedText(row.extra), parent);
     case TControlKind::kImage:
       return new TStretchedImage(parent);
     case TControlKind::kEdit:
@@ -123,6 +114,8 @@ QString TranslatedText(const char* text) {
 }
 
 std::vector<QWidget*> BuildControls(QWidget* form) {
+  form->setObjectName(QStringLiteral("frmConfig"));
+  form->setFont(FontOfHeight(kFormFontPx));  // before the labels take their sizes
   std::vector<QWidget*> made(ControlTable().size() + 1, nullptr);
   made[size_t(TCtl::frmConfig)] = form;
   QWidget* last_stop = nullptr;
@@ -147,7 +140,14 @@ std::vector<QWidget*> BuildControls(QWidget* form) {
   for (const TControlRow& row : ControlTable())
     if (row.kind == TControlKind::kLabel && row.partner != TCtl::frmConfig)
       static_cast<QLabel*>(made[size_t(row.id)])->setBuddy(made[size_t(row.partner)]);
+  form->setFixedSize(kFormClientWidth, FormClientHeight());
   return made;
+}
+
+TCtl IdOf(const std::vector<QWidget*>& controls, const QWidget* control) {
+  for (size_t i = 0; i < controls.size(); ++i)
+    if (controls[i] == control) return TCtl(i);
+  return TCtl::frmConfig;
 }
 
 void ShowValues(const std::vector<QWidget*>& controls, const TSettings& values) {

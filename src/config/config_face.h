@@ -11,8 +11,11 @@
 namespace orv {
 
 // The controls of the table as children of form, indexed by TCtl (the form
-// itself at frmConfig); tab order and fonts set, texts translated.
+// itself at frmConfig); tab order and fonts set, texts translated, the form
+// named and of the table's font and size.
 std::vector<QWidget*> BuildControls(QWidget* form);
+// A control's id; frmConfig for one the table does not name.
+TCtl IdOf(const std::vector<QWidget*>& controls, const QWidget* control);
 
 // The texts of the table are translated in the dialog's context.
 QString TranslatedText(const char* text);

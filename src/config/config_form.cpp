@@ -1,95 +1,69 @@
 #include "config/config_form.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
-#include <QMouseEvent>
-#include <QMoveEvent>
+#include <QPointer>
 #include <QPushButton>
-#include <QTimer>
-#include <QUrl>
 
 #include "config/config_face.h"
-#include "config/config_form_parts.h"
 #include "config/config_widgets.h"
 #include "config/documentation.h"
+#include "config/drop_target.h"
+#include "config/focus_guard.h"
 #include "platform/gui/app_icon.h"
-#include "platform/gui/dialog_state.h"
-#include "platform/gui/gui_canvas.h"
-#include "platform/gui/version.h"
 #include "platform/gui/application.h"
+#include "platform/gui/dialog_state.h"
 #include "platform/gui/language.h"
 #include "platform/gui/qt_window.h"
-#include "platform/paths.h"
+#include "platform/gui/version.h"
 
 namespace orv {
-
-namespace {
 
 const char kMissingFolder[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "指定されたフォルダは存在しません。");
 const char kBrowseTitle[] = QT_TRANSLATE_NOOP("orv::TfrmConfig", "画像が保存されているフォルダを選択してください。");
 
-}  // namespace
-
 TfrmConfig::TfrmConfig(QWidget* parent) : QDialog(parent) {
-  setObjectName(QStringLiteral("frmConfig"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint);
-  QFont font(QString::fromUtf8(kDefaultFontName));
-  font.setPixelSize(kFormFontPx);
-  setFont(font);
   setWindowIcon(ApplicationIcon());
   KeepStockDialogStateInMemory();
   controls_ = BuildControls(this);
-  auto* url = Control<QLabel>(TCtl::lblUrl);
   if (const std::string doc = DocumentationPath(); !doc.empty())
     documentation_ = QUrl::fromLocalFile(QString::fromStdString(doc));
-  url->installEventFilter(this);
   WatchValues(controls_, this, [this] { ValuesChanged(); });
-  connect(Control<QPushButton>(TCtl::btnIllustFolderSelect), &QPushButton::clicked, this,
-          &TfrmConfig::btnIllustFolderSelectClick);
-  connect(Control<QPushButton>(TCtl::btnIllustFolderOpen), &QPushButton::clicked, this,
-          &TfrmConfig::btnIllustFolderOpenClick);
-  connect(Control<QPushButton>(TCtl::btnBGColor), &QPushButton::clicked, this, &TfrmConfig::btnBGColorClick);
-  connect(Control<QPushButton>(TCtl::btnOK), &QPushButton::clicked, this, &TfrmConfig::btnOKClick);
+  connect(Control<TLinkLabel>(TCtl::lblUrl), &TLinkLabel::clicked, this, &TfrmConfig::lblUrlClick);
+  const auto on_click = [this](TCtl id, void (TfrmConfig::*handler)()) {
+    connect(Control<QPushButton>(id), &QPushButton::clicked, this, handler);
+  };
+  on_click(TCtl::btnIllustFolderSelect, &TfrmConfig::btnIllustFolderSelectClick);
+  on_click(TCtl::btnIllustFolderOpen, &TfrmConfig::btnIllustFolderOpenClick);
+  on_click(TCtl::btnBGColor, &TfrmConfig::btnBGColorClick);
+  on_click(TCtl::btnOK, &TfrmConfig::btnOKClick);
   connect(Control<QPushButton>(TCtl::btnCancel), &QPushButton::clicked, this, &TfrmConfig::close);
   Control(TCtl::edtIllustFolder)->setFocus();
-  setFixedSize(kFormClientWidth, FormClientHeight());
   // Centred on the whole screen; Qt's own placement of dialogs guesses a
   // frame where there may be none.
-  centred_frame_ = CentreOnScreen(this);
-  connect(qApp, &QApplication::focusChanged, this, &TfrmConfig::FocusChanged);
-  FollowFocusOfPresses();
+  new TScreenCentring(this);
+  guard_ = std::make_unique<TFocusGuard>(this, controls_, model_, [this](TCtl now) { FocusMoved(now); });
   FormCreate();
 }
 
-void TfrmConfig::moveEvent(QMoveEvent* event) {
-  QDialog::moveEvent(event);
-  // The size is fixed, so only a new frame changes this; a move by the user does not.
-  if (frameGeometry().size() != centred_frame_) centred_frame_ = CentreOnScreen(this);
-}
-
-TfrmConfig::~TfrmConfig() {
-  if (model_.SwallowsClicks()) qApp->removeEventFilter(this);
-}
+TfrmConfig::~TfrmConfig() = default;
 
 void TfrmConfig::FormCreate() {
   Control<TStretchedImage>(TCtl::imgProgramIcon)->SetPicture(ApplicationIconImage(32));
-  const QString title = QString::fromStdString(TApplication::Instance().Title());
-  setWindowTitle(title);
-  auto* name = Control<QLabel>(TCtl::lblProductName);
-  name->setText(title);
-  name->adjustSize();
-  auto* version = Control<QLabel>(TCtl::lblVersion);
-  version->setText(QString::fromStdString(TConfigModel::VersionCaption(FileVersion())));
-  version->adjustSize();
+  const auto set_label = [this](TCtl id, const std::string& text) {
+    Control<QLabel>(id)->setText(QString::fromStdString(text));
+    Control(id)->adjustSize();
+  };
+  setWindowTitle(QString::fromStdString(TApplication::Instance().Title()));
+  set_label(TCtl::lblProductName, TApplication::Instance().Title());
+  set_label(TCtl::lblVersion, TConfigModel::VersionCaption(FileVersion()));
   model_.LoadStored();
   Show();
-  setAcceptDrops(true);
+  drop_target_ = std::make_unique<TFileDropTarget>(this, [this](const std::string& path) { WMDropFiles(path); });
 }
 
 void TfrmConfig::Show() {
@@ -104,37 +78,12 @@ void TfrmConfig::Show() {
 void TfrmConfig::ValuesChanged() {
   if (showing_) return;
   TakeValues(controls_, model_.Values());
-  EnableControls();
-}
-
-void TfrmConfig::EnableControls() {
   for (const TControlRow& row : ControlTable())
     if (row.enabledBy) Control(row.id)->setEnabled(model_.Enabled(row.id));
 }
 
-TCtl TfrmConfig::IdOf(const QWidget* control) const {
-  for (size_t i = 0; i < controls_.size(); ++i)
-    if (controls_[i] == control) return TCtl(i);
-  return TCtl::frmConfig;
-}
-
-void TfrmConfig::FollowFocusOfPresses() {
-  WatchAllEvents(this, [this](QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonPress || !watched->isWidgetType() ||
-        static_cast<QWidget*>(watched)->window() != this || isActiveWindow() || model_.SwallowsClicks())
-      return false;
-    // A window that is not the active one (no window manager activates it
-    // again after a message) moves its focus without a word: the press has
-    // just done so, before reaching its control.
-    if (QWidget* now = focusWidget(); now && IdOf(now) != model_.FocusedControl()) FocusChanged(nullptr, now);
-    return model_.SwallowsClicks();  // the check failed: this click must not act
-  });
-}
-
-void TfrmConfig::FocusChanged(QWidget*, QWidget* now) {
-  // Only this form's controls count; the window losing or regaining the
-  // activation does not enter or leave a control.
-  if (now && now->window() == this && model_.FocusMoved(IdOf(now))) edtIllustFolderExit();
+void TfrmConfig::FocusMoved(TCtl now) {
+  if (model_.FocusMoved(now)) edtIllustFolderExit();
 }
 
 void TfrmConfig::edtIllustFolderExit() { RefuseFolder(true); }
@@ -147,7 +96,7 @@ void TfrmConfig::RefuseFolder(bool refocus) {
   Show();
   if (!refocus) return;
   SelectFolderField();
-  if (model_.FolderRefusalDone()) SwallowPendingClick();
+  if (model_.FolderRefusalDone()) guard_->SwallowPendingClick();
 }
 
 void TfrmConfig::SelectFolderField() {
@@ -156,38 +105,12 @@ void TfrmConfig::SelectFolderField() {
   folder->selectAll();
 }
 
-void TfrmConfig::SwallowPendingClick() {
-  qApp->installEventFilter(this);
-  QTimer::singleShot(0, this, [this] {
-    model_.PendingClickPassed();
-    qApp->removeEventFilter(this);
-  });
-}
-
-bool TfrmConfig::eventFilter(QObject* watched, QEvent* event) {
-  const QEvent::Type type = event->type();
-  const bool button_event = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
-                            type == QEvent::MouseButtonDblClick;
-  if (model_.SwallowsClicks() && button_event && watched->isWidgetType() &&
-      static_cast<QWidget*>(watched)->window() == this)
-    return true;
-  if (watched == Control(TCtl::lblUrl) && type == QEvent::MouseButtonRelease) {
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (mouse->button() == Qt::LeftButton && Control(TCtl::lblUrl)->rect().contains(mouse->position().toPoint()))
-      lblUrlClick();
-  }
-  return QDialog::eventFilter(watched, event);
-}
-
 void TfrmConfig::lblUrlClick() {
   if (!documentation_.isEmpty()) QDesktopServices::openUrl(documentation_);
 }
 
 void TfrmConfig::btnIllustFolderSelectClick() {
-  auto* folder = Control<QLineEdit>(TCtl::edtIllustFolder);
-  const QString chosen =
-      QFileDialog::getExistingDirectory(this, tr(kBrowseTitle), folder->text(), QFileDialog::ShowDirsOnly);
-  if (!chosen.isEmpty()) folder->setText(chosen);
+  BrowseForFolder(Control<QLineEdit>(TCtl::edtIllustFolder), tr(kBrowseTitle));
 }
 
 void TfrmConfig::btnIllustFolderOpenClick() {
@@ -198,11 +121,10 @@ void TfrmConfig::btnIllustFolderOpenClick() {
 }
 
 void TfrmConfig::btnBGColorClick() {
-  const TColor c = model_.Values().bgColor;
-  QColor chosen;
-  if (!ColorDialog.Execute(this, QColor(GetRValue(c), GetGValue(c), GetBValue(c)), &chosen)) return;
-  model_.ColorChosen(RGB(chosen.red(), chosen.green(), chosen.blue()));
-  Show();
+  if (const std::optional<TColor> chosen = ColorDialog.Execute(this, model_.Values().bgColor)) {
+    model_.ColorChosen(*chosen);
+    Show();
+  }
 }
 
 void TfrmConfig::btnOKClick() {
@@ -222,28 +144,12 @@ void TfrmConfig::reject() { close(); }
 void TfrmConfig::closeEvent(QCloseEvent* event) {
   if (!closing_) {
     closing_ = true;
-    SlideIconOut();
+    SlideOut(Control(TCtl::imgProgramIcon), Control(TCtl::GroupBox2), animation_wait_);
   }
   event->accept();
 }
 
-void TfrmConfig::SlideIconOut() {
-  SlideOut(Control(TCtl::imgProgramIcon), Control(TCtl::GroupBox2), animation_wait_);
-}
-
-void TfrmConfig::dragEnterEvent(QDragEnterEvent* event) { AcceptNameOnly(event); }
-
-void TfrmConfig::dragMoveEvent(QDragMoveEvent* event) { AcceptNameOnly(event); }
-
-void TfrmConfig::dropEvent(QDropEvent* event) {
-  if (!AcceptNameOnly(event)) return;
-  WMDropFiles(event->position(), event->mimeData()->urls());
-}
-
-void TfrmConfig::WMDropFiles(const QPointF& point, const QList<QUrl>& urls) {
-  if (!rect().contains(point.toPoint())) return;
-  const std::string path = FirstDroppedPath(urls);  // further items are ignored
-  if (path.empty()) return;
+void TfrmConfig::WMDropFiles(const std::string& path) {
   activateWindow();
   raise();
   model_.Dropped(path);

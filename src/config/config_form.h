@@ -3,12 +3,10 @@
 // user's actions to it; the decisions are the model's.
 #pragma once
 
-#include <QColor>
 #include <QDialog>
-#include <QPointer>
 #include <QUrl>
-#include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,9 @@
 #include "config/config_model.h"
 
 namespace orv {
+
+class TFileDropTarget;
+class TFocusGuard;
 
 class TfrmConfig : public QDialog {
   Q_OBJECT
@@ -35,20 +36,12 @@ class TfrmConfig : public QDialog {
   void FormCreate();
   void closeEvent(QCloseEvent* event) override;  // FormClose
   void reject() override;                        // Esc
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dragMoveEvent(QDragMoveEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-  void moveEvent(QMoveEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   template <class T = QWidget>
   T* Control(TCtl id) const { return static_cast<T*>(controls_[size_t(id)]); }
-  TCtl IdOf(const QWidget* control) const;
-  void FollowFocusOfPresses();
-  void Show();                             // the model's values and enabling
+  void Show();  // the model's values and enabling
   void ValuesChanged();
-  void EnableControls();
 
   void lblUrlClick();
   void edtIllustFolderExit();  // the folder was refused on leaving the field
@@ -56,16 +49,13 @@ class TfrmConfig : public QDialog {
   void btnIllustFolderOpenClick();
   void btnBGColorClick();
   void btnOKClick();
-  // The file-drop message: the drop point and the dropped items.
-  void WMDropFiles(const QPointF& point, const QList<QUrl>& urls);
+  void WMDropFiles(const std::string& path);  // the first dropped item
 
-  void FocusChanged(QWidget* old_widget, QWidget* now);
+  void FocusMoved(TCtl now);
   // A missing folder: reported, the saved text back; `refocus` when the
   // field was being left, which then gets the focus back.
   void RefuseFolder(bool refocus);
   void SelectFolderField();
-  void SwallowPendingClick();
-  void SlideIconOut();
 
   TConfigModel model_;
   std::vector<QWidget*> controls_;  // by TCtl
@@ -73,9 +63,10 @@ class TfrmConfig : public QDialog {
   TColorDialog ColorDialog;
   bool showing_ = false;
   bool closing_ = false;
-  QSize centred_frame_;  // the frame size the dialog was last centred with
   ISettingsFileWriter* writer_ = nullptr;
   std::function<void()> animation_wait_;
+  std::unique_ptr<TFocusGuard> guard_;
+  std::unique_ptr<TFileDropTarget> drop_target_;
 };
 
 }  // namespace orv

@@ -3,72 +3,34 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QDialog>
-#include <QDropEvent>
-#include <QMimeData>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QScreen>
 #include <QThread>
 
-#include "config/config_rules.h"
+#include "config/config_model.h"
 #include "config/fit_to_screen.h"
 
 namespace orv {
 
-namespace {
-
-// Hands every event of the application to a function before its receiver.
-class TEventWatcher : public QObject {
- public:
-  TEventWatcher(QObject* owner, std::function<bool(QObject*, QEvent*)> watch)
-      : QObject(owner), watch_(std::move(watch)) {}
-  bool eventFilter(QObject* watched, QEvent* event) override { return watch_(watched, event); }
-
- private:
-  std::function<bool(QObject*, QEvent*)> watch_;
-};
-
-}  // namespace
-
 TColorDialog::TColorDialog() { custom_.fill(qRgb(255, 255, 255)); }
 
-bool TColorDialog::Execute(QWidget* owner, const QColor& initial, QColor* chosen) {
+std::optional<TColor> TColorDialog::Execute(QWidget* owner, TColor initial) {
   // Qt keeps custom colours per process; ours belong to this component.
   for (int i = 0; i < int(custom_.size()); ++i) QColorDialog::setCustomColor(i, QColor::fromRgb(custom_[size_t(i)]));
-  QColorDialog dialog(initial, owner);
+  QColorDialog dialog(QColor(GetRValue(initial), GetGValue(initial), GetBValue(initial)), owner);
   dialog.setOption(QColorDialog::DontUseNativeDialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;
   for (int i = 0; i < int(custom_.size()); ++i) custom_[size_t(i)] = QColorDialog::customColor(i).rgb();
-  if (accepted) *chosen = dialog.selectedColor();
-  return accepted;
+  if (!accepted) return std::nullopt;
+  const QColor chosen = dialog.selectedColor();
+  return RGB(chosen.red(), chosen.green(), chosen.blue());
 }
 
-std::string FirstDroppedPath(const QList<QUrl>& urls) {
-  if (urls.isEmpty() || !urls.first().isLocalFile()) return {};
-  const QUrl& url = urls.first();
-  std::string path = PercentDecode(url.path(QUrl::FullyEncoded).toStdString());
-  const QString host = url.host();
-  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
-    path = "//" + host.toStdString() + path;
-  return path;
-}
-
-bool AcceptNameOnly(QDropEvent* event) {
-  // We take the name and nothing else: a source that honoured a Move would
-  // delete the user's file or folder.
-  const Qt::DropActions offered = event->possibleActions();
-  const Qt::DropAction action = (offered & Qt::CopyAction)   ? Qt::CopyAction
-                                : (offered & Qt::LinkAction) ? Qt::LinkAction
-                                                             : Qt::IgnoreAction;
-  if (action == Qt::IgnoreAction || FirstDroppedPath(event->mimeData()->urls()).empty()) {
-    event->ignore();
-    return false;
-  }
-  event->setDropAction(action);
-  event->accept();
-  return true;
-}
-
-void WatchAllEvents(QObject* owner, std::function<bool(QObject*, QEvent*)> watch) {
-  qApp->installEventFilter(new TEventWatcher(owner, std::move(watch)));
+void BrowseForFolder(QLineEdit* field, const QString& title) {
+  const QString chosen =
+      QFileDialog::getExistingDirectory(field->window(), title, field->text(), QFileDialog::ShowDirsOnly);
+  if (!chosen.isEmpty()) field->setText(chosen);
 }
 
 QSize CentreOnScreen(QDialog* dialog) {
@@ -83,11 +45,23 @@ QSize CentreOnScreen(QDialog* dialog) {
   return frame.size();
 }
 
+TScreenCentring::TScreenCentring(QDialog* dialog) : QObject(dialog), dialog_(dialog) {
+  centred_frame_ = CentreOnScreen(dialog);
+  dialog->installEventFilter(this);
+}
+
+bool TScreenCentring::eventFilter(QObject* watched, QEvent* event) {
+  // The size is fixed, so only a new frame changes this; a move by the user does not.
+  if (watched == dialog_ && event->type() == QEvent::Move && dialog_->frameGeometry().size() != centred_frame_)
+    centred_frame_ = CentreOnScreen(dialog_);
+  return false;
+}
+
 void SlideOut(QWidget* icon, QWidget* group, const std::function<void()>& wait) {
-  // Each step moves the icon further; the group clips it at its right edge.
-  for (int step = 1; icon->x() <= group->width(); ++step) {
+  // The group clips the icon at its right edge.
+  for (const int left : IconSlideSteps()) {
     const QRect before = icon->geometry();
-    icon->move(before.x() + step, before.y());
+    icon->move(left, before.y());
     group->repaint(before.united(icon->geometry()));
     if (wait)
       wait();

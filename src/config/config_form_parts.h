@@ -1,20 +1,20 @@
 // Pieces of the dialog's Qt face that hold no decision of the dialog: the
-// colour chooser, drops of file names, the window's placement and the
-// closing animation.
+// colour chooser, the folder browser, the window's placement and the closing
+// animation.
 #pragma once
 
 #include <QColor>
-#include <QList>
+#include <QObject>
 #include <QSize>
-#include <QUrl>
+#include <QString>
 #include <array>
 #include <functional>
-#include <string>
+#include <optional>
+
+#include "platform/color.h"
 
 class QDialog;
-class QDropEvent;
-class QEvent;
-class QObject;
+class QLineEdit;
 class QWidget;
 
 namespace orv {
@@ -24,31 +24,39 @@ namespace orv {
 class TColorDialog {
  public:
   TColorDialog();
-  // Runs the chooser modally; false when the user cancels.
-  bool Execute(QWidget* owner, const QColor& initial, QColor* chosen);
+  // Runs the chooser modally; nothing when the user cancels.
+  std::optional<TColor> Execute(QWidget* owner, TColor initial);
   const std::array<QRgb, 16>& CustomColors() const { return custom_; }
 
  private:
   std::array<QRgb, 16> custom_;
 };
 
-// The dropped item's path with the file system's bytes, also where they are
-// not valid UTF-8; empty when the first item is not a local file.
-std::string FirstDroppedPath(const QList<QUrl>& urls);
-
-// Accepts a drop of files as a copy or link of their names; false if refused.
-bool AcceptNameOnly(QDropEvent* event);
-
-// Hands every event of the application to watch before its receiver, while
-// owner lives.
-void WatchAllEvents(QObject* owner, std::function<bool(QObject*, QEvent*)> watch);
+// The folder browser over the field's window: folders only, opening on the
+// field's folder; the choice goes into the field, a cancel leaves it.
+void BrowseForFolder(QLineEdit* field, const QString& title);
 
 // Fits the dialog into the primary screen and puts its frame in the middle;
 // the frame's size, or an invalid size without a screen.
 QSize CentreOnScreen(QDialog* dialog);
 
-// Moves the icon right, a step further each time, until its group clips it
-// whole; wait runs between the steps (else 12 ms pass).
+// Keeps the dialog's frame in the middle of the screen: the frame is known
+// only once the window system has decorated the window, and changes with it.
+// A move by the user, which keeps the frame's size, stays.
+class TScreenCentring : public QObject {
+ public:
+  explicit TScreenCentring(QDialog* dialog);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QDialog* dialog_;
+  QSize centred_frame_;  // the frame size the dialog was last centred with
+};
+
+// Moves the icon through the closing steps of IconSlideSteps; wait runs
+// between the steps (else 12 ms pass).
 void SlideOut(QWidget* icon, QWidget* group, const std::function<void()>& wait);
 
 }  // namespace orv

@@ -113,6 +113,13 @@ const TControlRow& ControlRow(TCtl id) {
   return kControls[size_t(id) - 1];
 }
 
+std::vector<int> IconSlideSteps() {
+  const TControlRow& icon = ControlRow(TCtl::imgProgramIcon);
+  std::vector<int> lefts;
+  for (int left = icon.left, step = 1; left <= ControlRow(icon.parent).width; ++step) lefts.push_back(left += step);
+  return lefts;
+}
+
 void TConfigModel::Load(const TSettings& stored) {
   values_ = stored;
   values_.changeSec = ClampChangeSec(stored.changeSec);

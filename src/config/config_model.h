@@ -69,6 +69,10 @@ int FormClientHeight();
 const std::vector<TControlRow>& ControlTable();
 const TControlRow& ControlRow(TCtl id);
 
+// Closing: the program icon slides right out of its group, a step further
+// each time. Its left edge at each step, the last one past the group's edge.
+std::vector<int> IconSlideSteps();
+
 // The values of the dialog's controls, the settings they come from and go to.
 class TConfigModel {
  public:

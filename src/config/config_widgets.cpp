@@ -166,4 +166,21 @@ void TRadioGroup::SetItemIndex(int index) {
   group_.setExclusive(true);
 }
 
+TLinkLabel::TLinkLabel(const QString& text, const QString& tip, QWidget* parent) : QLabel(text, parent) {
+  setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  QFont underlined = font();
+  underlined.setUnderline(true);
+  setFont(underlined);
+  QPalette blue = palette();
+  blue.setColor(QPalette::WindowText, Qt::blue);
+  setPalette(blue);
+  setCursor(Qt::PointingHandCursor);
+  setToolTip(tip);
+}
+
+void TLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit clicked();
+  QLabel::mouseReleaseEvent(event);
+}
+
 }  // namespace orv

@@ -1,11 +1,13 @@
 // The dialog's controls that Qt has no direct counterpart for: a group frame
 // whose caption sits on its top line, an up-down spinner attached to an edit
-// field, a colour swatch, a stretched image and a radio group with an index.
+// field, a colour swatch, a stretched image, a radio group with an index and
+// a link label.
 #pragma once
 
 #include <QButtonGroup>
 #include <QFrame>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
@@ -111,6 +113,20 @@ class TRadioGroup : public TGroupFrame {
 
  private:
   QButtonGroup group_;
+};
+
+// A label that opens something: underlined in blue under a pointing hand,
+// it reports a click released over it.
+class TLinkLabel : public QLabel {
+  Q_OBJECT
+ public:
+  TLinkLabel(const QString& text, const QString& tip, QWidget* parent);
+
+ signals:
+  void clicked();
+
+ protected:
+  void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 }  // namespace orv

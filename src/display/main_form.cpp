@@ -5,26 +5,23 @@
 
 #include <QCursor>
 #include <QEvent>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
 #include "display/image_control.h"
+#include "display/monitor_take_over.h"
 #include "display/picture_list.h"
 #include "display/splash_form.h"
 #include "platform/gui/gui_canvas.h"
 #include "platform/gui/language.h"
 #include "platform/gui/qt_window.h"
 #include "platform/gui/screen.h"
-#include "platform/gui/window_stack.h"
 
 namespace orv {
 
-namespace {
 constexpr int kDesignWidth = 301;
 constexpr int kDesignHeight = 282;
-}  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent, TDisplayServices services)
     : QWidget(parent), TSlideshow(static_cast<ISlideshowFace&>(*this)), services_(std::move(services)) {
@@ -64,6 +61,7 @@ void TfrmMain::Setup() {
   tmrMain->setInterval(kTimerIntervalMs);
   connect(tmrMain, &QTimer::timeout, this, [this] { tmrMainTimer(); });
 
+  takeOver_ = std::make_unique<TMonitorTakeOver>(this, imgMain, monitor_);
   if (!services_.cursorPos) services_.cursorPos = [] { return QCursor::pos(); };
   preparer_ = std::make_unique<TPicturePreparer>(!services_.prepareOnTick);
   SetServices(services_.clock, services_.random, preparer_.get());
@@ -87,14 +85,9 @@ void TfrmMain::TakeBackground() {
 }
 
 void TfrmMain::ShowFullScreen() {
-  // On its own X screen where the monitor is one; then its whole area.
-  PlaceOnMonitor(Win(this), monitor_);
-  const TRect g = Screen().MonitorGeometry(monitor_);
-  setGeometry(g.Left, g.Top, g.Width(), g.Height());
+  takeOver_->Place();
   showFullScreen();
 }
-
-void TfrmMain::ShowInHost() { show(); }
 
 void TfrmMain::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -104,19 +97,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 void TfrmMain::FormShow() {
   // A host's window is ours to draw in, nothing more; a preview has been
   // sized to it by the embedding.
-  if (TakesOverMonitor()) {
-    if (HoldsInput()) SetScreenSaverRunning(true);
-    const TRect g = Screen().MonitorGeometry(monitor_);
-    setGeometry(g.Left, g.Top, g.Width(), g.Height());
-    if (!(windowState() & Qt::WindowFullScreen)) setWindowState(windowState() | Qt::WindowFullScreen);
-  }
+  if (TakesOverMonitor()) takeOver_->Cover(HoldsInput());
   if (!isPreview) ShowBackground();
-  if (TakesOverMonitor()) {
-    const QCursor* cursor = QGuiApplication::overrideCursor();
-    if (!cursor || cursor->shape() != Qt::BlankCursor) QGuiApplication::setOverrideCursor(Qt::BlankCursor);
-    activateWindow();
-    setFocus();
-  }
+  if (TakesOverMonitor()) takeOver_->Capture();
   const QPoint cursor = services_.cursorPos();
   tmrMain->start();
   Start({cursor.x(), cursor.y()});
@@ -144,16 +127,7 @@ bool TfrmMain::event(QEvent* event) {
 
 void TfrmMain::tmrMainTimer() {
   Tick();
-  KeepInCharge();
-}
-
-void TfrmMain::KeepInCharge() {
-  if (!TakesOverMonitor() || !ScreenSaverRunning() || !isVisible()) return;
-  // No window manager may keep a stay-on-top window on top: raise it
-  // ourselves, at every tick, so that nothing covers the slideshow for long.
-  RaiseWindow(Win(this));
-  // One grab per program: the first form's, which takes every monitor's input.
-  if (!inputGrabbed_ && HoldsInput()) inputGrabbed_ = GrabInput(Win(this), Win(imgMain));
+  if (TakesOverMonitor()) takeOver_->KeepInCharge(HoldsInput());
 }
 
 void TfrmMain::FormDestroy() {
@@ -163,10 +137,7 @@ void TfrmMain::FormDestroy() {
   preparer_.reset();  // stops a decode in progress and joins the worker
   SetPictureSource(nullptr);
   Stop();
-  if (HoldsInput()) {
-    ReleaseInput(Win(this), Win(imgMain));
-    SetScreenSaverRunning(false);
-  }
+  takeOver_->Release(HoldsInput());
 }
 
 TBitmap& TfrmMain::Shown() { return imgMain->Picture(); }

@@ -17,6 +17,7 @@ class QTimer;
 namespace orv {
 
 class TImage;
+class TMonitorTakeOver;
 
 // What the form takes from its surroundings; tests inject their own. The
 // screen comes from Screen() (SetScreenForTesting).
@@ -49,7 +50,7 @@ class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
   // The monitor the form covers in full-screen mode (0: the primary).
   int Monitor() const { return monitor_; }
   // Shows the form inside a host window that it has been embedded in.
-  void ShowInHost();
+  void ShowInHost() { show(); }
 
   TImage* imgMain;
   QTimer* tmrMain;
@@ -79,7 +80,6 @@ class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
   void End() override;
   std::string Translate(const char* source) override;
 
-  void KeepInCharge();
   void Setup();
   void TakeBackground();
 
@@ -87,7 +87,7 @@ class TfrmMain : public QWidget, public TSlideshow, private ISlideshowFace {
   int monitor_ = 0;
   // Destroyed first: it joins its worker.
   std::unique_ptr<TPicturePreparer> preparer_;
-  bool inputGrabbed_ = false;
+  std::unique_ptr<TMonitorTakeOver> takeOver_;
   bool destroyed_ = false;
 };
 

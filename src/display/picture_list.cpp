@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "platform/folder_listing.h"
 #include "platform/paths.h"
 #include "platform/shell_link.h"

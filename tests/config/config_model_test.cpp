@@ -50,6 +50,19 @@ TEST(ConfigLayoutTable, EveryControlOnceInsideItsParentWithoutOverlaps) {
   EXPECT_EQ(FormClientHeight(), ok.top + ok.height + 13);
 }
 
+TEST(ConfigLayoutTable, ClosingSlidesTheIconOutOfItsGroupFasterAtEachStep) {
+  // Each face animates these steps: each one a pixel longer than the one
+  // before, until the icon's left edge lies past its group's right edge.
+  const TControlRow& icon = ControlRow(TCtl::imgProgramIcon);
+  const int group_width = ControlRow(icon.parent).width;
+  const std::vector<int> steps = IconSlideSteps();
+  ASSERT_GE(steps.size(), 2u);
+  for (size_t i = 0; i < steps.size(); ++i)
+    EXPECT_EQ(steps[i] - (i ? steps[i - 1] : icon.left), int(i) + 1) << i;
+  EXPECT_LE(steps[steps.size() - 2], group_width);
+  EXPECT_GT(steps.back(), group_width);
+}
+
 TEST(ConfigLayoutTable, EverySettingWithADialogControlNamesOneOfTheTable) {
   for (const TSettingRow& setting : SettingsTable()) {
     if (!setting.dialogControl) continue;

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <set>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "platform/paths.h"
 #include "support/test_support.h"
 

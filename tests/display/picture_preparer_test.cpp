@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "display/picture_preparer.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"

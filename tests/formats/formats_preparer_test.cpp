@@ -3,7 +3,7 @@
 // damaged file failing like any other.
 #include <gtest/gtest.h>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "display/picture_preparer.h"
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"

@@ -6,10 +6,10 @@
 
 #include <functional>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "picture/coded_image.h"
 #ifdef ORV_HAVE_JXL
-#include "picture/jxl_image.h"
+#include "formats/jxl_image.h"
 #endif
 #include "picture/picture.h"
 #include "picture/picture_test_util.h"

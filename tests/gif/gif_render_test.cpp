@@ -2,7 +2,7 @@
 // dithering on palette displays, and still drawing onto a canvas.
 #include <gtest/gtest.h>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "gif/reduction/color_reduction.h"
 #include "gif/gif_test_util.h"
 #include "picture/picture.h"

@@ -1,17 +1,18 @@
 # Fails when a source folder includes a header from a folder above it:
-# dependencies run app -> display, config -> picture, png, gif -> platform,
-# and display reaches config only for the settings store.
+# dependencies run app -> display, config -> formats -> png, gif -> picture
+# -> platform, and display reaches config only for the settings store.
 # Run as: cmake -DSRC=<src folder> -P check_layers.cmake
 set(allowed_platform platform)
-set(allowed_picture picture png gif platform)
-set(allowed_png picture png gif platform)
-set(allowed_gif picture png gif platform)
+set(allowed_picture picture platform)
+set(allowed_png png picture platform)
+set(allowed_gif gif picture platform)
+set(allowed_formats formats png gif picture platform)
 set(allowed_config config picture png gif platform)
-set(allowed_display display config picture png gif platform)
-set(allowed_app app display config picture png gif platform)
+set(allowed_display display config formats png gif picture platform)
+set(allowed_app app display config formats png gif picture platform)
 
 set(faults "")
-foreach(folder platform picture png gif config display app)
+foreach(folder platform picture png gif formats config display app)
   file(GLOB_RECURSE files "${SRC}/${folder}/*.h" "${SRC}/${folder}/*.cpp")
   foreach(file ${files})
     file(STRINGS "${file}" includes REGEX "^#include \"[a-z0-9_]+/")

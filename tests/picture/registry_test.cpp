@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "picture/bitmap_graphic.h"
 #include "picture/jpeg_image.h"
 #include "picture/picture.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "picture/formats.h"
+#include "formats/formats.h"
 #include "app/win32/host_args.h"
 #include "app/win32/process_command_line_win32.h"
 #include "platform/exceptions.h"

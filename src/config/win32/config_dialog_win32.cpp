@@ -522,9 +522,7 @@ void TWinConfig::Close(int result) {
   // The icon slides out of its group, faster at each step.
   HWND icon = controls_[TCtl::imgProgramIcon];
   const TControlRow& row = ControlRow(TCtl::imgProgramIcon);
-  const int limit = ControlRow(row.parent).width;
-  for (int left = row.left, k = 1; left <= limit; ++k) {
-    left += k;
+  for (const int left : IconSlideSteps()) {
     SetWindowPos(icon, nullptr, controls_.Scale(left), controls_.Scale(row.top), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     UpdateWindow(controls_[row.parent]);

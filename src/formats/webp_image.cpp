@@ -1,4 +1,4 @@
-#include "picture/webp_image.h"
+#include "formats/webp_image.h"
 
 #include <webp/decode.h>
 #include <webp/demux.h>

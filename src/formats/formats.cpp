@@ -1,4 +1,4 @@
-#include "picture/formats.h"
+#include "formats/formats.h"
 
 #include <algorithm>
 #include <iterator>
@@ -9,13 +9,13 @@
 #include "platform/paths.h"
 #include "png/png_graphic.h"
 #ifdef ORV_HAVE_HEIF
-#include "picture/heif_image.h"
+#include "formats/heif_image.h"
 #endif
 #ifdef ORV_HAVE_WEBP
-#include "picture/webp_image.h"
+#include "formats/webp_image.h"
 #endif
 #ifdef ORV_HAVE_JXL
-#include "picture/jxl_image.h"
+#include "formats/jxl_image.h"
 #endif
 
 namespace orv {

@@ -1,4 +1,4 @@
-#include "picture/jxl_image.h"
+#include "formats/jxl_image.h"
 
 #include <jxl/decode.h>
 #include <jxl/resizable_parallel_runner.h>

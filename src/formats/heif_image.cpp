@@ -1,4 +1,4 @@
-#include "picture/heif_image.h"
+#include "formats/heif_image.h"
 
 #include <libheif/heif.h>
 
